@@ -1,0 +1,71 @@
+#include "capture/Capture.h"
+
+#include "app/Arithmetic.h"
+#include "app/FrmMain.h"
+#include "capture/GdiResources.h"
+#include "platform/Services.h"
+
+namespace capture {
+
+platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+    const platform::Handle desktop = platform::windows().GetDesktopWindow();
+    const std::int16_t size = app::frmMain->size();
+    const std::int16_t twice = app::mul16(2, size);
+    if (twice == 0) throw app::DivisionByZeroError("zoom factor is 0");
+    // The quotient is not truncated: 75.5 with the cursor at 100 gives 24.5, rounded to even.
+    const std::int32_t left = app::toInt32(x - static_cast<double>(width) / twice);
+    const std::int32_t top = app::toInt32(y - static_cast<double>(height) / twice);
+    return captureWindowRect(desktop, false, left, top, width, height);
+}
+
+platform::PictureRef captureWindowRect(platform::Handle window, bool client, std::int32_t left, std::int32_t top,
+                                       std::int32_t width, std::int32_t height) {
+    auto& gdi = platform::graphics();
+    GdiObject bitmap;
+    GdiObject palette;
+    {
+        WindowDC source(window, client);
+        MemoryDC memory(source.get());
+        bitmap.reset(gdi.CreateCompatibleBitmap(source.get(), width, height));
+        const platform::Handle previousBitmap = gdi.SelectObject(memory.get(), bitmap.get());
+
+        const bool paletteDisplay = (gdi.GetDeviceCaps(source.get(), platform::RASTERCAPS) & platform::RC_PALETTE) != 0;
+        const int paletteSize = gdi.GetDeviceCaps(source.get(), platform::SIZEPALETTE);
+        const bool withPalette = paletteDisplay && paletteSize == 256;
+        platform::Handle previousPalette = 0;
+        if (withPalette) {
+            platform::LogPalette description;
+            description.version = 0x300;
+            description.numEntries = 256;
+            gdi.GetSystemPaletteEntries(source.get(), 0, 256, description.entries);
+            palette.reset(gdi.CreatePalette(description));
+            previousPalette = gdi.SelectPalette(memory.get(), palette.get(), false);
+            gdi.RealizePalette(memory.get());
+        }
+
+        gdi.BitBlt(memory.get(), 0, 0, width, height, source.get(), left, top, platform::SRCCOPY);
+
+        // Both go back out of the memory context before it is deleted.
+        gdi.SelectObject(memory.get(), previousBitmap);
+        if (withPalette) gdi.SelectPalette(memory.get(), previousPalette, false);
+        // Leaving the scope deletes the memory context, then releases the window's context.
+    }
+    platform::PictureRef picture = pictureFromBitmap(bitmap.get(), palette.get());
+    if (picture) {
+        // The picture owns them now.
+        bitmap.release();
+        palette.release();
+    }
+    return picture;
+}
+
+platform::PictureRef pictureFromBitmap(platform::Handle bitmap, platform::Handle palette) {
+    platform::PictDesc description;
+    description.size = 20;
+    description.type = platform::PICTYPE_BITMAP;
+    description.bitmap = bitmap;
+    description.palette = palette;
+    return platform::graphics().OleCreatePictureIndirect(description, true);
+}
+
+}  // namespace capture

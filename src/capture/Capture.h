@@ -1,0 +1,22 @@
+#pragma once
+// Copies a rectangle of the screen into a new picture that owns its bitmap and palette.
+#include <cstdint>
+
+#include "platform/Picture.h"
+#include "platform/Types.h"
+
+namespace capture {
+
+// The client-sized screen rectangle whose top-left (width/size x height/size) part is centred on
+// the cursor, with size the main window's zoom factor.
+platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
+// A width x height copy of a window's device context at (left, top); `client` takes the client
+// area's context instead of the whole window's.
+platform::PictureRef captureWindowRect(platform::Handle window, bool client, std::int32_t left, std::int32_t top,
+                                       std::int32_t width, std::int32_t height);
+
+// A picture that owns the bitmap and the palette (which may be 0).
+platform::PictureRef pictureFromBitmap(platform::Handle bitmap, platform::Handle palette);
+
+}  // namespace capture

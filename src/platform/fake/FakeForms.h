@@ -1,0 +1,134 @@
+#pragma once
+// An in-memory form toolkit: forms with a frame of fixed size around the client area, events a
+// test raises by hand, and a client area whose painted pixels and printed texts can be read.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/FormToolkit.h"
+#include "platform/fake/FakeScreen.h"
+#include "platform/fake/FakeWindowSystem.h"
+#include "platform/soft/SoftGraphics.h"
+
+namespace platform::fake {
+
+struct PrintedText {
+    float x;
+    float y;
+    std::string text;
+};
+
+// Frame thickness in pixels around the client area.
+struct FrameMargins {
+    int left = 8;
+    int top = 31;
+    int right = 8;
+    int bottom = 8;
+};
+
+class FakeForm : public Form {
+public:
+    FakeForm(const FormDesign& design, FormEvents& events, FakeWindowSystem& windows, soft::SoftGraphics& graphics,
+             std::uint32_t processId, FrameMargins frame);
+    ~FakeForm() override;
+
+    void loadAndShow() override;
+    std::string Caption() const override { return caption_; }
+    void setCaption(const std::string& caption) override;
+    float Width() const override;
+    void setWidth(float twips) override;
+    float Height() const override;
+    void setHeight(float twips) override;
+    float Left() const override;
+    void setLeft(float twips) override;
+    float Top() const override;
+    void setTop(float twips) override;
+    int WindowState() const override { return state_; }
+    Handle hWnd() const override { return hwnd_; }
+    float ScaleWidth() const override { return static_cast<float>(clientWidth_); }
+    float ScaleHeight() const override { return static_cast<float>(clientHeight_); }
+    float CurrentX() const override { return currentX_; }
+    void setCurrentX(float x) override { currentX_ = x; }
+    float CurrentY() const override { return currentY_; }
+    void setCurrentY(float y) override { currentY_ = y; }
+    void PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2, float w2,
+                      float h2) override;
+    void Print(const std::string& text) override;
+
+    // What a user or the system does; each raises the events the real toolkit would.
+    void tick() { events_.Timer1_Timer(); }
+    void keyDown(std::int16_t keyCode, std::int16_t shift = 0);
+    void mouseUp(std::int16_t button, float x = 10, float y = 10);
+    // Dragging a frame edge: the outer size in pixels.
+    void userResize(int outerWidth, int outerHeight);
+    void setWindowState(int state);
+    // Closing; false when the handler cancelled.
+    bool close();
+
+    // What can be seen.
+    bool loaded() const { return loaded_; }
+    bool shown() const { return shown_; }
+    bool unloaded() const { return unloaded_; }
+    int clientWidth() const { return clientWidth_; }
+    int clientHeight() const { return clientHeight_; }
+    int outerWidth() const { return clientWidth_ + frame_.left + frame_.right; }
+    int outerHeight() const { return clientHeight_ + frame_.top + frame_.bottom; }
+    std::uint32_t clientPixel(int x, int y) const;
+    // Texts printed since the last clearPrinted().
+    const std::vector<PrintedText>& printed() const { return printed_; }
+    void clearPrinted() { printed_.clear(); }
+    int captionWrites() const { return captionWrites_; }
+    int resizeEvents() const { return resizeEvents_; }
+    int paints() const { return paints_; }
+
+private:
+    void resizeClient(int width, int height);
+    void syncWindowRect();
+    void raiseResize();
+
+    FormEvents& events_;
+    FakeWindowSystem& windows_;
+    soft::SoftGraphics& graphics_;
+    FrameMargins frame_;
+    Handle hwnd_ = 0;
+    std::string caption_;
+    int clientWidth_;
+    int clientHeight_;
+    int left_ = 40;  // outer position in pixels
+    int top_ = 30;
+    int state_ = WINDOW_NORMAL;
+    float currentX_ = 0;
+    float currentY_ = 0;
+    std::vector<std::uint32_t> client_;
+    std::vector<PrintedText> printed_;
+    bool loaded_ = false;
+    bool shown_ = false;
+    bool unloaded_ = false;
+    int captionWrites_ = 0;
+    int resizeEvents_ = 0;
+    int paints_ = 0;
+};
+
+class FakeToolkit : public FormToolkit {
+public:
+    FakeToolkit(FakeScreen& screen, FakeWindowSystem& windows, soft::SoftGraphics& graphics, std::uint32_t processId);
+
+    std::unique_ptr<Form> createForm(const FormDesign& design, FormEvents& events) override;
+    float ScreenWidth() const override { return static_cast<float>(screen_.width() * TWIPS_PER_PIXEL); }
+    float ScreenHeight() const override { return static_cast<float>(screen_.height() * TWIPS_PER_PIXEL); }
+    AppVersion version() const override { return AppVersion{1, 2, 0}; }
+    int run() override { return 0; }
+
+    // The form made last (owned by whoever asked for it).
+    FakeForm* lastForm() const { return last_; }
+    FrameMargins frame;
+
+private:
+    FakeScreen& screen_;
+    FakeWindowSystem& windows_;
+    soft::SoftGraphics& graphics_;
+    std::uint32_t processId_;
+    FakeForm* last_ = nullptr;
+};
+
+}  // namespace platform::fake

@@ -1,0 +1,12 @@
+#include "platform/fake/FakePlatform.h"
+
+namespace platform::fake {
+
+FakePlatform::FakePlatform(int screenWidth, int screenHeight)
+    : screen(screenWidth, screenHeight),
+      graphics(screen),
+      windows(graphics, kProcessId),
+      toolkit(screen, windows, graphics, kProcessId),
+      scope_(Services{&windows, &graphics, &registry, &shell, &menus, &toolkit}) {}
+
+}  // namespace platform::fake

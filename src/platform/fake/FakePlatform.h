@@ -1,0 +1,36 @@
+#pragma once
+// The whole in-memory desktop, installed as the platform services for as long as it lives.
+#include <cstdint>
+
+#include "platform/Services.h"
+#include "platform/fake/FakeForms.h"
+#include "platform/fake/FakeMenus.h"
+#include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeScreen.h"
+#include "platform/fake/FakeShell.h"
+#include "platform/fake/FakeWindowSystem.h"
+#include "platform/soft/SoftGraphics.h"
+
+namespace platform::fake {
+
+class FakePlatform {
+public:
+    static constexpr std::uint32_t kProcessId = 4242;
+
+    explicit FakePlatform(int screenWidth = 1920, int screenHeight = 1080);
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    FakeScreen screen;
+    soft::SoftGraphics graphics;
+    FakeWindowSystem windows;
+    FakeRegistry registry;
+    FakeShell shell;
+    FakeMenus menus;
+    FakeToolkit toolkit;
+
+private:
+    ServicesScope scope_;
+};
+
+}  // namespace platform::fake

@@ -1,0 +1,175 @@
+#include "platform/fake/FakeWindowSystem.h"
+
+#include <algorithm>
+
+namespace platform::fake {
+namespace {
+
+// The window system whose windows the windows' own procedure serves.
+FakeWindowSystem* active = nullptr;
+
+// Every fake window's own procedure: records the message and answers as the test says.
+LResult MAGNIFIER_CALLBACK ownWindowProc(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
+    FakeWindow* window = active == nullptr ? nullptr : active->window(hwnd);
+    if (window == nullptr) return 0;
+    window->received.push_back({message, wParam, lParam});
+    return window->onMessage ? window->onMessage(message, wParam, lParam) : 0;
+}
+
+}  // namespace
+
+FakeWindowSystem::FakeWindowSystem(soft::SoftGraphics& graphics, std::uint32_t ownProcessId)
+    : graphics_(graphics), ownProcessId_(ownProcessId) {
+    active = this;
+}
+
+FakeWindowSystem::~FakeWindowSystem() {
+    if (active == this) active = nullptr;
+}
+
+std::list<FakeWindow>::iterator FakeWindowSystem::findWindow(Handle hwnd) {
+    return std::find_if(windows_.begin(), windows_.end(), [hwnd](const FakeWindow& w) { return w.hwnd == hwnd; });
+}
+
+FakeWindow* FakeWindowSystem::window(Handle hwnd) {
+    auto it = findWindow(hwnd);
+    return it == windows_.end() ? nullptr : &*it;
+}
+
+Handle FakeWindowSystem::createWindow(std::uint32_t processId, const Rect& rect) {
+    FakeWindow w;
+    w.hwnd = nextWindow_++;
+    w.processId = processId;
+    w.rect = rect;
+    w.windowProc = reinterpret_cast<std::intptr_t>(&ownWindowProc);
+    auto firstNormal = std::find_if(windows_.begin(), windows_.end(),
+                                    [](const FakeWindow& x) { return (x.exStyle & WS_EX_TOPMOST) == 0; });
+    windows_.insert(firstNormal, std::move(w));
+    return nextWindow_ - 1;
+}
+
+void FakeWindowSystem::destroyWindow(Handle hwnd) {
+    auto it = findWindow(hwnd);
+    if (it != windows_.end()) windows_.erase(it);
+}
+
+std::vector<Handle> FakeWindowSystem::zOrder() const {
+    std::vector<Handle> order;
+    for (const auto& w : windows_) order.push_back(w.hwnd);
+    return order;
+}
+
+LResult FakeWindowSystem::sendMessage(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
+    FakeWindow* w = window(hwnd);
+    if (w == nullptr) return 0;
+    return CallWindowProc(w->windowProc, hwnd, message, wParam, lParam);
+}
+
+bool FakeWindowSystem::GetCursorPos(Point& point) {
+    if (cursorFails_) return false;
+    point = cursor_;
+    return true;
+}
+
+Handle FakeWindowSystem::GetWindowDC(Handle hwnd) {
+    // Only the desktop's context is readable here: the screen.
+    if (hwnd != kDesktop) return 0;
+    ++openDCs_;
+    return graphics_.createScreenDC();
+}
+
+Handle FakeWindowSystem::GetDC(Handle hwnd) { return GetWindowDC(hwnd); }
+
+int FakeWindowSystem::ReleaseDC(Handle /*hwnd*/, Handle hdc) {
+    if (!graphics_.releaseScreenDC(hdc)) return 0;
+    --openDCs_;
+    return 1;
+}
+
+bool FakeWindowSystem::SetWindowPos(Handle hwnd, Handle insertAfter, int x, int y, int cx, int cy,
+                                    std::uint32_t flags) {
+    ++setWindowPosCalls_;
+    auto it = findWindow(hwnd);
+    if (it == windows_.end()) return false;
+    if ((flags & SWP_NOMOVE) == 0) {
+        it->rect.right += x - it->rect.left;
+        it->rect.bottom += y - it->rect.top;
+        it->rect.left = x;
+        it->rect.top = y;
+    }
+    if ((flags & SWP_NOSIZE) == 0) {
+        it->rect.right = it->rect.left + cx;
+        it->rect.bottom = it->rect.top + cy;
+    }
+    if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
+        FakeWindow moved = std::move(*it);
+        windows_.erase(it);
+        if (insertAfter == HWND_TOPMOST) {
+            moved.exStyle |= WS_EX_TOPMOST;
+            windows_.push_front(std::move(moved));
+        } else {
+            // Leaves the topmost group for the top of the normal windows.
+            moved.exStyle &= ~WS_EX_TOPMOST;
+            auto firstNormal = std::find_if(windows_.begin(), windows_.end(),
+                                            [](const FakeWindow& w) { return (w.exStyle & WS_EX_TOPMOST) == 0; });
+            windows_.insert(firstNormal, std::move(moved));
+        }
+    }
+    return true;
+}
+
+std::intptr_t FakeWindowSystem::SetWindowLongPtr(Handle hwnd, int index, std::intptr_t value) {
+    FakeWindow* w = window(hwnd);
+    if (w == nullptr) return 0;
+    std::intptr_t previous = 0;
+    if (index == GWL_EXSTYLE) {
+        previous = w->exStyle;
+        w->exStyle = static_cast<std::int32_t>(value);
+    } else if (index == GWL_WNDPROC) {
+        previous = w->windowProc;
+        w->windowProc = value;
+    }
+    return previous;
+}
+
+std::intptr_t FakeWindowSystem::GetWindowLongPtr(Handle hwnd, int index) {
+    FakeWindow* w = window(hwnd);
+    if (w == nullptr) return 0;
+    if (index == GWL_EXSTYLE) return w->exStyle;
+    if (index == GWL_WNDPROC) return w->windowProc;
+    return 0;
+}
+
+LResult FakeWindowSystem::CallWindowProc(std::intptr_t proc, Handle hwnd, std::uint32_t message, WParam wParam,
+                                         LParam lParam) {
+    if (proc == 0) return 0;
+    return reinterpret_cast<WindowProc>(proc)(hwnd, message, wParam, lParam);
+}
+
+Handle FakeWindowSystem::GetWindow(Handle hwnd, std::uint32_t command) {
+    if (command == GW_CHILD) {
+        return hwnd == kDesktop && !windows_.empty() ? windows_.front().hwnd : 0;
+    }
+    if (command == GW_HWNDNEXT) {
+        auto it = findWindow(hwnd);
+        if (it == windows_.end() || ++it == windows_.end()) return 0;
+        return it->hwnd;
+    }
+    return 0;
+}
+
+std::uint32_t FakeWindowSystem::GetWindowThreadProcessId(Handle hwnd, std::uint32_t* processId) {
+    FakeWindow* w = window(hwnd);
+    if (w == nullptr) return 0;
+    if (processId != nullptr) *processId = w->processId;
+    return 1;
+}
+
+bool FakeWindowSystem::GetWindowRect(Handle hwnd, Rect& rect) {
+    FakeWindow* w = window(hwnd);
+    if (w == nullptr) return false;
+    rect = w->rect;
+    return true;
+}
+
+}  // namespace platform::fake

@@ -1,0 +1,13 @@
+#pragma once
+// Qt's keys as the virtual-key codes the form's key-down event carries.
+#include <QKeyEvent>
+
+namespace platform::linuxx11 {
+
+// The key's virtual-key code, or 0 for a key without one.
+int virtualKeyFor(const QKeyEvent& event);
+
+// The shift state of the form's events: 1 Shift, 2 Ctrl, 4 Alt.
+int shiftStateFor(Qt::KeyboardModifiers modifiers);
+
+}  // namespace platform::linuxx11

@@ -1,0 +1,328 @@
+#include "platform/linux/QtForms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "platform/linux/KeyCodes.h"
+#include "platform/linux/WindowIcon.h"
+#include "platform/soft/PaintPicture.h"
+
+namespace platform::linuxx11 {
+namespace {
+
+std::map<Handle, QtForm*>& formsByWindow() {
+    static std::map<Handle, QtForm*> forms;
+    return forms;
+}
+
+int toPixels(float twips) { return static_cast<int>(std::nearbyint(twips / TWIPS_PER_PIXEL)); }
+float toTwips(int pixels) { return static_cast<float>(pixels) * TWIPS_PER_PIXEL; }
+
+LParam pointParam(int x, int y) {
+    return static_cast<LParam>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16) |
+                               static_cast<std::uint16_t>(x));
+}
+
+std::uint32_t mouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    std::uint32_t flags = 0;
+    if (buttons & Qt::LeftButton) flags |= MK_LBUTTON;
+    if (buttons & Qt::RightButton) flags |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton) flags |= MK_MBUTTON;
+    if (modifiers & Qt::ShiftModifier) flags |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier) flags |= MK_CONTROL;
+    return flags;
+}
+
+}  // namespace
+
+// The toolkit's own window procedure, at the end of every form window's chain.
+LResult MAGNIFIER_CALLBACK toolkitWindowProc(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
+    auto it = formsByWindow().find(hwnd);
+    if (it == formsByWindow().end()) return 0;
+    return it->second->handleMessage(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+FormWidget::FormWidget(QtForm& form) : form_(form) {
+    // The program draws the client area itself, straight to the native window.
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void FormWidget::keyPressEvent(QKeyEvent* event) {
+    const int key = virtualKeyFor(*event);
+    if (key == 0) return;
+    const LParam repeat = event->isAutoRepeat() ? (LParam{1} << 30) | 1 : 1;
+    form_.send((event->modifiers() & Qt::AltModifier) ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WParam>(key), repeat);
+}
+
+void FormWidget::mouseReleaseEvent(QMouseEvent* event) {
+    std::uint32_t message = 0;
+    switch (event->button()) {
+        case Qt::LeftButton: message = WM_LBUTTONUP; break;
+        case Qt::RightButton: message = WM_RBUTTONUP; break;
+        case Qt::MiddleButton: message = WM_MBUTTONUP; break;
+        default: return;
+    }
+    const QPoint at = event->position().toPoint();
+    form_.send(message, mouseKeyFlags(event->buttons(), event->modifiers()), pointParam(at.x(), at.y()));
+}
+
+void FormWidget::wheelEvent(QWheelEvent* event) {
+    const QPoint global = event->globalPosition().toPoint();
+    const std::uint32_t flags = mouseKeyFlags(event->buttons(), event->modifiers());
+    const auto wheel = [&](std::uint32_t message, int delta) {
+        if (delta == 0) return;
+        const auto high = static_cast<std::uint32_t>(static_cast<std::uint16_t>(static_cast<std::int16_t>(delta)));
+        form_.send(message, static_cast<WParam>((high << 16) | flags), pointParam(global.x(), global.y()));
+    };
+    // Qt turns a horizontal wheel into a vertical one while Alt is held; keep the axes as sent.
+    wheel(WM_MOUSEWHEEL, event->angleDelta().y());
+    wheel(WM_MOUSEHWHEEL, event->angleDelta().x());
+    event->accept();
+}
+
+void FormWidget::resizeEvent(QResizeEvent* /*event*/) {
+    // A size the program writes raises the event itself, once, inside the write.
+    if (!form_.sizeWriteInProgress()) form_.send(WM_SIZE, 0, pointParam(width(), height()));
+}
+
+void FormWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) form_.send(WM_SIZE, 0, pointParam(width(), height()));
+    QWidget::changeEvent(event);
+}
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+    if (form_.send(WM_CLOSE, 0, 0) != 0) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void FormWidget::paintEvent(QPaintEvent* /*event*/) { form_.present(); }
+
+// ---------------------------------------------------------------------------------------------
+QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
+               soft::SoftGraphics& graphics)
+    : events_(events), display_(display), windows_(windows), graphics_(graphics) {
+    widget_ = std::make_unique<FormWidget>(*this);
+    widget_->setWindowTitle(QString::fromStdString(design.caption));
+    widget_->setWindowIcon(windowIcon());
+    widget_->resize(design.clientWidth, design.clientHeight);
+    hwnd_ = static_cast<Handle>(widget_->winId());
+    formsByWindow()[hwnd_] = this;
+    windows_.registerWindow(hwnd_, &toolkitWindowProc);
+
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_.get(), hwnd_, &attributes);
+    surface_ = std::make_unique<X11Image>(display_.get(), attributes.visual, attributes.depth);
+    gc_ = XCreateGC(display_.get(), hwnd_, 0, nullptr);
+    // Nothing is painted before the first tick, and the server must not clear what the tick put.
+    XSetWindowBackgroundPixmap(display_.get(), hwnd_, kXNone);
+
+    // The window manager's frame is known before the window is shown, so that the outer size
+    // read at start-up is the size the user will see.
+    expectedFrame_ = windows_.requestFrameExtents(hwnd_).value_or(FrameExtents{});
+
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(design.timerIntervalMs);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+    timer_.start();
+}
+
+QtForm::~QtForm() {
+    timer_.stop();
+    windows_.unregisterWindow(hwnd_);
+    formsByWindow().erase(hwnd_);
+    if (gc_ != nullptr) XFreeGC(display_.get(), gc_);
+    surface_.reset();
+    widget_.reset();
+    XSync(display_.get(), kXFalse);
+}
+
+template <typename Handler>
+void QtForm::guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "magnifier: %s\n", error.what());
+        timer_.stop();
+        QCoreApplication::exit(1);
+    }
+}
+
+LResult QtForm::send(std::uint32_t message, WParam wParam, LParam lParam) {
+    LResult result = 0;
+    guarded([&] { result = windows_.sendMessage(hwnd_, message, wParam, lParam); });
+    return result;
+}
+
+LResult QtForm::handleMessage(std::uint32_t message, WParam wParam, LParam lParam) {
+    const auto x = static_cast<float>(static_cast<std::int16_t>(lParam & 0xFFFF));
+    const auto y = static_cast<float>(static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
+    const auto shift = static_cast<std::int16_t>(shiftStateFor(QGuiApplication::keyboardModifiers()));
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            auto key = static_cast<std::int16_t>(wParam & 0xFFFF);
+            events_.Form_KeyDown(key, shift);
+            return 0;
+        }
+        case WM_LBUTTONUP: events_.Form_MouseUp(1, shift, x, y); return 0;
+        case WM_RBUTTONUP: events_.Form_MouseUp(2, shift, x, y); return 0;
+        case WM_MBUTTONUP: events_.Form_MouseUp(4, shift, x, y); return 0;
+        case WM_SIZE: events_.Form_Resize(); return 0;
+        case WM_CLOSE: {
+            std::int16_t cancel = 0;
+            events_.Form_Unload(cancel);
+            if (cancel != 0) return 0;
+            timer_.stop();
+            return 1;
+        }
+        default: return 0;
+    }
+}
+
+void QtForm::loadAndShow() {
+    guarded([&] { events_.Form_Load(); });
+    widget_->show();
+}
+
+void QtForm::tick() {
+    guarded([&] { events_.Timer1_Timer(); });
+    if (dirty_) {
+        present();
+        ++frames_;
+        dirty_ = false;
+    }
+}
+
+std::string QtForm::Caption() const { return widget_->windowTitle().toStdString(); }
+
+void QtForm::setCaption(const std::string& caption) {
+    const QString title = QString::fromStdString(caption);
+    if (widget_->windowTitle() != title) widget_->setWindowTitle(title);
+}
+
+FrameExtents QtForm::frame() const {
+    if (widget_->isVisible()) {
+        if (auto live = windows_.frameExtents(hwnd_)) return *live;
+    }
+    return expectedFrame_;
+}
+
+float QtForm::Width() const {
+    const FrameExtents f = frame();
+    return toTwips(widget_->width() + f.left + f.right);
+}
+
+float QtForm::Height() const {
+    const FrameExtents f = frame();
+    return toTwips(widget_->height() + f.top + f.bottom);
+}
+
+void QtForm::setClientSize(int width, int height) {
+    sizeWrite_ = true;
+    widget_->resize(std::max(1, width), std::max(1, height));
+    sizeWrite_ = false;
+    send(WM_SIZE, 0, pointParam(widget_->width(), widget_->height()));
+}
+
+void QtForm::setWidth(float twips) {
+    const FrameExtents f = frame();
+    setClientSize(toPixels(twips) - f.left - f.right, widget_->height());
+}
+
+void QtForm::setHeight(float twips) {
+    const FrameExtents f = frame();
+    setClientSize(widget_->width(), toPixels(twips) - f.top - f.bottom);
+}
+
+float QtForm::Left() const {
+    if (widget_->isVisible()) {
+        Rect rect;
+        if (windows_.GetWindowRect(hwnd_, rect)) return toTwips(rect.left);
+    }
+    return toTwips(widget_->pos().x());
+}
+
+float QtForm::Top() const {
+    if (widget_->isVisible()) {
+        Rect rect;
+        if (windows_.GetWindowRect(hwnd_, rect)) return toTwips(rect.top);
+    }
+    return toTwips(widget_->pos().y());
+}
+
+void QtForm::setLeft(float twips) { widget_->move(toPixels(twips), toPixels(Top())); }
+
+void QtForm::setTop(float twips) { widget_->move(toPixels(Left()), toPixels(twips)); }
+
+int QtForm::WindowState() const {
+    const Qt::WindowStates state = widget_->windowState();
+    if (state & Qt::WindowMinimized) return WINDOW_MINIMIZED;
+    if (state & Qt::WindowMaximized) return WINDOW_MAXIMIZED;
+    return WINDOW_NORMAL;
+}
+
+float QtForm::ScaleWidth() const { return static_cast<float>(widget_->width()); }
+float QtForm::ScaleHeight() const { return static_cast<float>(widget_->height()); }
+
+bool QtForm::prepareSurface() {
+    const int width = widget_->width(), height = widget_->height();
+    if (surface_->width() == width && surface_->height() == height) return true;
+    if (!surface_->resize(width, height)) return false;
+    const soft::Surface s = surface_->surface();
+    for (int y = 0; y < s.height; ++y) std::fill(s.row(y), s.row(y) + s.width, 0u);
+    return true;
+}
+
+void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2,
+                          float w2, float h2) {
+    if (!prepareSurface()) return;
+    soft::paintPicture(graphics_, picture, surface_->surface(), x1, y1, w1, h1, x2, y2, w2, h2);
+    dirty_ = painted_ = true;
+}
+
+void QtForm::Print(const std::string& text) {
+    if (!prepareSurface()) return;
+    overlay_.draw(surface_->surface(), static_cast<int>(std::floor(currentX_)), static_cast<int>(std::floor(currentY_)),
+                  text);
+    dirty_ = painted_ = true;
+}
+
+void QtForm::present() {
+    // Nothing is shown before the first tick has painted.
+    if (!painted_ || surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
+    surface_->write(hwnd_, gc_);
+}
+
+// ---------------------------------------------------------------------------------------------
+QtToolkit::QtToolkit(X11Display& display, X11WindowSystem& windows, soft::SoftGraphics& graphics)
+    : display_(display), windows_(windows), graphics_(graphics) {}
+
+std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents& events) {
+    return std::make_unique<QtForm>(design, events, display_, windows_, graphics_);
+}
+
+float QtToolkit::ScreenWidth() const { return toTwips(DisplayWidth(display_.get(), display_.screen())); }
+float QtToolkit::ScreenHeight() const { return toTwips(DisplayHeight(display_.get(), display_.screen())); }
+
+AppVersion QtToolkit::version() const { return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH}; }
+
+int QtToolkit::run() { return QApplication::exec(); }
+
+}  // namespace platform::linuxx11

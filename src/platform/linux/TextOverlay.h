@@ -1,0 +1,24 @@
+#pragma once
+// Overlay texts drawn over the magnified picture: white letters with a dark outline, readable
+// over white, black and busy pictures alike. Each text's image is made once and reused.
+#include <QFont>
+#include <QImage>
+
+#include <map>
+#include <string>
+
+#include "platform/soft/Surface.h"
+
+namespace platform::linuxx11 {
+
+class TextOverlay {
+public:
+    // Draws the text with its top-left corner at (x, y) of the surface, clipped to it.
+    void draw(const soft::Surface& surface, int x, int y, const std::string& text);
+
+private:
+    const QImage& imageFor(const std::string& text);
+    std::map<std::string, QImage> cache_;
+};
+
+}  // namespace platform::linuxx11

@@ -1,0 +1,37 @@
+#include "platform/linux/X11Display.h"
+
+namespace platform::linuxx11 {
+namespace {
+
+int trappedErrors = 0;
+
+int countError(::Display*, XErrorEvent*) {
+    ++trappedErrors;
+    return 0;
+}
+
+}  // namespace
+
+X11Display::X11Display() : display_(XOpenDisplay(nullptr)) {}
+
+X11Display::~X11Display() {
+    if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+X11ErrorTrap::X11ErrorTrap(::Display* display) : display_(display) {
+    XSync(display_, kXFalse);
+    trappedErrors = 0;
+    previous_ = XSetErrorHandler(countError);
+}
+
+X11ErrorTrap::~X11ErrorTrap() {
+    XSync(display_, kXFalse);
+    XSetErrorHandler(previous_);
+}
+
+bool X11ErrorTrap::succeeded() {
+    XSync(display_, kXFalse);
+    return trappedErrors == 0;
+}
+
+}  // namespace platform::linuxx11

@@ -1,0 +1,43 @@
+#pragma once
+// The program's own connection to the X server, for reading the screen and drawing the view,
+// separate from the toolkit's so that neither disturbs the other's requests.
+#include "platform/linux/X11Includes.h"
+
+#include <string>
+
+namespace platform::linuxx11 {
+
+class X11Display {
+public:
+    // Opens the display named by $DISPLAY; check ok() afterwards.
+    X11Display();
+    ~X11Display();
+    X11Display(const X11Display&) = delete;
+    X11Display& operator=(const X11Display&) = delete;
+
+    bool ok() const { return display_ != nullptr; }
+    ::Display* get() const { return display_; }
+    ::Window root() const { return DefaultRootWindow(display_); }
+    int screen() const { return DefaultScreen(display_); }
+    Atom atom(const char* name) const { return XInternAtom(display_, name, kXFalse); }
+
+private:
+    ::Display* display_;
+};
+
+// Collects X protocol errors instead of letting Xlib end the program, for as long as it lives.
+class X11ErrorTrap {
+public:
+    explicit X11ErrorTrap(::Display* display);
+    ~X11ErrorTrap();
+    X11ErrorTrap(const X11ErrorTrap&) = delete;
+    X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
+    // Waits for the server to answer everything sent so far; true when none of it failed.
+    bool succeeded();
+
+private:
+    ::Display* display_;
+    int (*previous_)(::Display*, XErrorEvent*);
+};
+
+}  // namespace platform::linuxx11

@@ -1,0 +1,133 @@
+#include "platform/linux/X11Image.h"
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+
+#include "platform/linux/X11Display.h"
+
+namespace platform::linuxx11 {
+namespace {
+
+bool sharedMemoryWanted(::Display* display) {
+    // A remote display cannot see this machine's memory; the extension then refuses the attach,
+    // which attachSegment() notices. An override helps compare both paths.
+    const char* off = std::getenv("MAGNIFIER_NO_SHM");
+    return (off == nullptr || *off == '\0') && XShmQueryExtension(display);
+}
+
+}  // namespace
+
+X11Image::X11Image(::Display* display, Visual* visual, int depth)
+    : display_(display), visual_(visual), depth_(depth), shm_(sharedMemoryWanted(display)) {}
+
+X11Image::~X11Image() {
+    releaseImage();
+    releaseSegment();
+}
+
+void X11Image::releaseImage() {
+    if (image_ == nullptr) return;
+    // The pixel memory is ours (segment or heap), not the image's.
+    image_->data = nullptr;
+    XDestroyImage(image_);
+    image_ = nullptr;
+}
+
+void X11Image::releaseSegment() {
+    if (segmentBytes_ == 0) return;
+    XShmDetach(display_, &segment_);
+    XSync(display_, kXFalse);
+    shmdt(segment_.shmaddr);
+    segment_ = XShmSegmentInfo{};
+    segmentBytes_ = 0;
+}
+
+bool X11Image::attachSegment(std::size_t bytes) {
+    releaseSegment();
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0) return false;
+    void* address = shmat(id, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return false;
+    }
+    segment_.shmid = id;
+    segment_.shmaddr = static_cast<char*>(address);
+    segment_.readOnly = kXFalse;
+    bool attached = false;
+    {
+        X11ErrorTrap trap(display_);
+        attached = XShmAttach(display_, &segment_) && trap.succeeded();
+    }
+    // Marked for removal now: it goes away by itself once both sides have detached, even if this
+    // process dies.
+    shmctl(id, IPC_RMID, nullptr);
+    if (!attached) {
+        shmdt(address);
+        segment_ = XShmSegmentInfo{};
+        return false;
+    }
+    segmentBytes_ = bytes;
+    return true;
+}
+
+bool X11Image::resize(int width, int height) {
+    if (image_ != nullptr && width == width_ && height == height_) return true;
+    releaseImage();
+    width_ = height_ = 0;
+    if (width <= 0 || height <= 0) return false;
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (shm_) {
+        if (pixels * 4 > segmentBytes_ && !attachSegment(pixels * 4)) {
+            shm_ = false;  // e.g. a remote display: the protocol path from now on
+        }
+    }
+    if (shm_) {
+        image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, segment_.shmaddr,
+                                 &segment_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    } else {
+        if (pixels > heapPixels_) {
+            heap_ = std::make_unique<std::uint32_t[]>(pixels);
+            heapPixels_ = pixels;
+        }
+        image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                              reinterpret_cast<char*>(heap_.get()), static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), 32, width * 4);
+    }
+    if (image_ == nullptr || image_->bits_per_pixel != 32 || image_->bytes_per_line != width * 4) {
+        releaseImage();
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+soft::Surface X11Image::surface() {
+    if (image_ == nullptr) return {};
+    return soft::Surface{reinterpret_cast<std::uint32_t*>(image_->data), width_, height_, width_};
+}
+
+bool X11Image::read(Drawable drawable, int x, int y) {
+    if (image_ == nullptr) return false;
+    if (shm_) return XShmGetImage(display_, drawable, image_, x, y, AllPlanes) != 0;
+    return XGetSubImage(display_, drawable, x, y, static_cast<unsigned>(width_), static_cast<unsigned>(height_),
+                        AllPlanes, ZPixmap, image_, 0, 0) != nullptr;
+}
+
+void X11Image::write(Drawable drawable, GC gc) {
+    if (image_ == nullptr) return;
+    if (shm_) {
+        XShmPutImage(display_, drawable, gc, image_, 0, 0, 0, 0, static_cast<unsigned>(width_),
+                     static_cast<unsigned>(height_), kXFalse);
+        XSync(display_, kXFalse);
+    } else {
+        XPutImage(display_, drawable, gc, image_, 0, 0, 0, 0, static_cast<unsigned>(width_),
+                  static_cast<unsigned>(height_));
+        XFlush(display_);
+    }
+}
+
+}  // namespace platform::linuxx11

@@ -1,0 +1,56 @@
+#include "platform/linux/X11Screen.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace platform::linuxx11 {
+
+X11Screen::X11Screen(X11Display& display)
+    : display_(display),
+      visual_(DefaultVisual(display.get(), display.screen())),
+      depth_(DefaultDepth(display.get(), display.screen())),
+      supported_((depth_ == 24 || depth_ == 32) && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
+                 visual_->blue_mask == 0xFF),
+      image_(display.get(), visual_, depth_) {}
+
+int X11Screen::width() const { return DisplayWidth(display_.get(), display_.screen()); }
+int X11Screen::height() const { return DisplayHeight(display_.get(), display_.screen()); }
+
+void X11Screen::read(int x, int y, const soft::Surface& to) {
+    // On a layout the view cannot show, the picture stays black rather than wrong.
+    if (!supported_ || !image_.resize(to.width, to.height) || !image_.read(display_.root(), x, y)) return;
+    const soft::Surface from = image_.surface();
+    const std::size_t rowBytes = static_cast<std::size_t>(to.width) * sizeof(std::uint32_t);
+    for (int row = 0; row < to.height; ++row) {
+        std::uint32_t* out = to.row(row);
+        std::memcpy(out, from.row(row), rowBytes);
+        // Depth-32 screens carry alpha in the top byte; the view's pixels do not.
+        if (depth_ == 32) std::for_each(out, out + to.width, [](std::uint32_t& p) { p &= 0xFFFFFF; });
+    }
+}
+
+int X11Screen::rasterCaps() const {
+    const int visualClass = visual_->c_class;
+    return (visualClass == PseudoColor || visualClass == 1 /* GrayScale */) ? RC_PALETTE : 0;
+}
+
+int X11Screen::paletteSize() const { return rasterCaps() != 0 ? visual_->map_entries : 0; }
+
+unsigned X11Screen::systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const {
+    const auto size = static_cast<unsigned>(paletteSize());
+    if (start >= size) return 0;
+    count = std::min(count, size - start);
+    std::vector<XColor> colours(count);
+    for (unsigned i = 0; i < count; ++i) colours[i].pixel = start + i;
+    XQueryColors(display_.get(), DefaultColormap(display_.get(), display_.screen()), colours.data(),
+                 static_cast<int>(count));
+    for (unsigned i = 0; i < count; ++i) {
+        entries[i] = PaletteEntry{static_cast<std::uint8_t>(colours[i].red >> 8),
+                                  static_cast<std::uint8_t>(colours[i].green >> 8),
+                                  static_cast<std::uint8_t>(colours[i].blue >> 8), 0};
+    }
+    return count;
+}
+
+}  // namespace platform::linuxx11

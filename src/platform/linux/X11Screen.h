@@ -1,0 +1,32 @@
+#pragma once
+// The X screen as the source of the desktop's device context: pixels read from the root window.
+#include "platform/linux/X11Display.h"
+#include "platform/linux/X11Image.h"
+#include "platform/soft/ScreenSource.h"
+
+namespace platform::linuxx11 {
+
+class X11Screen : public soft::ScreenSource {
+public:
+    explicit X11Screen(X11Display& display);
+
+    int width() const override;
+    int height() const override;
+    void read(int x, int y, const soft::Surface& to) override;
+    int rasterCaps() const override;
+    int paletteSize() const override;
+    unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;
+
+    // 32-bit pixels laid out as 0x00RRGGBB: the only layout the view handles.
+    bool supportedFormat() const { return supported_; }
+    bool usesSharedMemory() const { return image_.usesSharedMemory(); }
+
+private:
+    X11Display& display_;
+    Visual* visual_;
+    int depth_;
+    bool supported_;
+    X11Image image_;
+};
+
+}  // namespace platform::linuxx11

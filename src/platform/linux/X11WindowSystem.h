@@ -1,0 +1,81 @@
+#pragma once
+// The window system on X11: the pointer, the root window as the desktop, the window manager's
+// stacking order, "above" layer and frame extents, and window procedures for the program's own
+// windows, through which every event of such a window passes as a message.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+#include "platform/linux/X11Display.h"
+#include "platform/soft/SoftGraphics.h"
+
+namespace platform::linuxx11 {
+
+struct FrameExtents {
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+};
+
+class X11WindowSystem : public WindowSystem {
+public:
+    X11WindowSystem(X11Display& display, soft::SoftGraphics& graphics);
+
+    // A window of this program, with the toolkit's own procedure at the end of its chain.
+    void registerWindow(Handle hwnd, WindowProc ownProcedure);
+    void unregisterWindow(Handle hwnd);
+    // Hands a message to the window's current procedure, as the system does with every event.
+    LResult sendMessage(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam);
+
+    // The window manager's frame around a client window, as it reports it.
+    std::optional<FrameExtents> frameExtents(Handle hwnd);
+    // Asks the window manager what frame a window that is not yet shown will get, waiting a
+    // moment for the answer; nothing when no window manager answers.
+    std::optional<FrameExtents> requestFrameExtents(Handle hwnd);
+    bool isMapped(Handle hwnd);
+    bool windowManagerRunning();
+
+    bool GetCursorPos(Point& point) override;
+    Handle GetDesktopWindow() override { return display_.root(); }
+    Handle GetWindowDC(Handle hwnd) override;
+    Handle GetDC(Handle hwnd) override;
+    int ReleaseDC(Handle hwnd, Handle hdc) override;
+    bool SetWindowPos(Handle hwnd, Handle insertAfter, int x, int y, int cx, int cy, std::uint32_t flags) override;
+    std::intptr_t SetWindowLongPtr(Handle hwnd, int index, std::intptr_t value) override;
+    std::intptr_t GetWindowLongPtr(Handle hwnd, int index) override;
+    LResult CallWindowProc(std::intptr_t proc, Handle hwnd, std::uint32_t message, WParam wParam,
+                           LParam lParam) override;
+    Handle GetWindow(Handle hwnd, std::uint32_t command) override;
+    std::uint32_t GetWindowThreadProcessId(Handle hwnd, std::uint32_t* processId) override;
+    std::uint32_t GetCurrentProcessId() override;
+    bool GetWindowRect(Handle hwnd, Rect& rect) override;
+
+private:
+    struct OwnWindow {
+        std::intptr_t procedure = 0;
+        std::int32_t otherExStyle = 0;  // extended style bits X has no counterpart for
+    };
+    std::vector<unsigned long> windowProperty(Handle hwnd, Atom property, Atom type);
+    bool hasState(Handle hwnd, Atom state);
+    void setAbove(Handle hwnd, bool above);
+    void activate(Handle hwnd);
+    // Top-level client windows from the top of the stacking order down.
+    std::vector<Handle> stackingOrder();
+
+    X11Display& display_;
+    soft::SoftGraphics& graphics_;
+    std::map<Handle, OwnWindow> own_;
+    Atom netWmState_;
+    Atom netWmStateAbove_;
+    Atom netActiveWindow_;
+    Atom netClientListStacking_;
+    Atom netWmPid_;
+    Atom netFrameExtents_;
+    Atom netRequestFrameExtents_;
+    Atom netSupportingWmCheck_;
+};
+
+}  // namespace platform::linuxx11

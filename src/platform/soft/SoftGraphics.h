@@ -1,0 +1,91 @@
+#pragma once
+// Device contexts, bitmaps, palettes and pictures in plain memory, for back ends whose screen is
+// read some other way. A bitmap filled from the screen is read lazily: only the part that is
+// actually looked at is fetched, which saves copying the large unseen part of every capture.
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "platform/Graphics.h"
+#include "platform/soft/ScreenSource.h"
+#include "platform/soft/Stretch.h"
+
+namespace platform::soft {
+
+class SoftGraphics : public Graphics {
+public:
+    explicit SoftGraphics(ScreenSource& screen);
+    ~SoftGraphics() override;
+
+    // The device context of the screen (the desktop window's), given back with releaseScreenDC.
+    Handle createScreenDC();
+    bool releaseScreenDC(Handle hdc);
+
+    // The bitmap's pixels with at least `bounds` of it filled in; null for a handle that is not
+    // a bitmap.
+    std::optional<ConstSurface> bitmapPixels(Handle bitmap, const PixelBounds& bounds);
+    std::optional<ConstSurface> bitmapPixels(Handle bitmap);
+    // The bitmap's size, or nothing.
+    bool bitmapSize(Handle bitmap, int& width, int& height) const;
+    // Entries of a palette object.
+    std::vector<PaletteEntry> paletteEntries(Handle palette) const;
+
+    // Objects alive now, stock objects excluded: a leak check.
+    std::size_t liveObjects() const { return objects_.size(); }
+
+    Handle CreateCompatibleDC(Handle hdc) override;
+    Handle CreateCompatibleBitmap(Handle hdc, int width, int height) override;
+    Handle SelectObject(Handle hdc, Handle object) override;
+    int GetDeviceCaps(Handle hdc, int index) override;
+    unsigned GetSystemPaletteEntries(Handle hdc, unsigned start, unsigned count, PaletteEntry* entries) override;
+    Handle CreatePalette(const LogPalette& palette) override;
+    Handle SelectPalette(Handle hdc, Handle palette, bool forceBackground) override;
+    unsigned RealizePalette(Handle hdc) override;
+    bool BitBlt(Handle dest, int x, int y, int width, int height, Handle source, int sourceX, int sourceY,
+                std::uint32_t rop) override;
+    bool DeleteDC(Handle hdc) override;
+    bool DeleteObject(Handle object) override;
+    PictureRef OleCreatePictureIndirect(const PictDesc& desc, bool own) override;
+
+private:
+    struct DeviceContext {
+        bool screen = false;
+        Handle bitmap = 0;
+        Handle palette = 0;
+    };
+    struct Bitmap {
+        int width = 0;
+        int height = 0;
+        std::unique_ptr<std::uint32_t[]> pixels;
+        // Pixels not yet fetched from the screen: the bitmap shows the screen at this offset.
+        bool fromScreen = false;
+        int screenX = 0;
+        int screenY = 0;
+        PixelBounds filled;  // what is in `pixels` already
+        std::size_t selections = 0;  // device contexts it is selected into
+    };
+    struct Palette {
+        std::vector<PaletteEntry> entries;
+        std::size_t selections = 0;
+    };
+    using Object = std::variant<DeviceContext, Bitmap, Palette>;
+
+    Handle add(Object object);
+    template <typename T>
+    T* find(Handle handle);
+    template <typename T>
+    const T* find(Handle handle) const;
+    void fill(Bitmap& bitmap, const PixelBounds& bounds);
+    void allocate(Bitmap& bitmap);
+
+    ScreenSource& screen_;
+    std::map<Handle, Object> objects_;
+    Handle next_ = 0x10000;
+    Handle stockBitmap_;
+    Handle stockPalette_;
+};
+
+}  // namespace platform::soft
