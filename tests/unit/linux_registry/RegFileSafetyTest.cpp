@@ -1,0 +1,198 @@
+// Nothing is lost: damaged files are set aside, failed writes leave the old file whole, and
+// two processes writing at once both keep their values.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "TestFiles.h"
+#include "platform/linux/registry/FileRegistry.h"
+#include "platform/linux/registry/RegFormat.h"
+
+namespace platform::linuxfs {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kKey = "Software\\Orlenda";
+
+// Writes one 2-byte value the way the program does; returns the status of the first failure.
+std::int32_t save(FileRegistry& reg, const std::string& name, std::uint8_t byte) {
+    Handle key = 0;
+    if (auto status = reg.RegCreateKeyEx(HKEY_CURRENT_USER, kKey, "", 0, KEY_SET_VALUE, key, nullptr)) return status;
+    const std::uint8_t data[] = {byte, 0};
+    auto status = reg.RegSetValueEx(key, name, REG_BINARY, data, 2);
+    reg.RegCloseKey(key);
+    return status;
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RegFileSafety : public ::testing::Test {
+protected:
+    regtest::TempDir dir;
+    fs::path folder = dir.path() / "Orlenda";
+    fs::path file = folder / "registry.reg";
+    FileRegistry reg{file};
+};
+
+struct Damage {
+    const char* kind;
+    std::string content;
+};
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.kind; }
+
+class DamagedFile : public RegFileSafety, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedFile, ReadsAsEmptyAndIsSetAsideOnTheFirstWrite) {
+    const std::string& damaged = GetParam().content;
+    regtest::writeFile(file, damaged);
+    Handle key = 0;
+    EXPECT_EQ(reg.RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, 0, key), ERROR_FILE_NOT_FOUND);
+
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(save(reg, "Zoom", 2), ERROR_SUCCESS);
+    auto message = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_NE(message.find(file.string()), std::string::npos) << message;
+    EXPECT_TRUE(regtest::readFile(folder / "registry.reg.damaged") == damaged);
+
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(save(reg, "Language", 1), ERROR_SUCCESS);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{"registry.reg", "registry.reg.damaged"}));
+    auto doc = parseRegFile(regtest::readFile(file)).document.value();
+    EXPECT_EQ(doc.sections.at(0).values.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DamagedFile,
+    ::testing::Values(
+        Damage{"garbage", "this is not a registry file\n"},
+        Damage{"nul_bytes", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenda]\n\"Zoom\"=hex:02," + std::string(3, '\0')},
+        Damage{"truncated_hex", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenda]\n\"Zoom\"=hex:02,\\\n"},
+        Damage{"huge", "REGEDIT4\n\n;" + std::string(kMaxRegistryFileSize, 'x') + "\n"}),
+    [](const auto& info) { return std::string(info.param.kind); });
+
+TEST_F(RegFileSafety, EarlierDamagedCopiesAreNeverReplaced) {
+    regtest::writeFile(folder / "registry.reg.damaged", "older");
+    regtest::writeFile(file, "garbage");
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(save(reg, "Zoom", 2), ERROR_SUCCESS);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(regtest::readFile(folder / "registry.reg.damaged"), "older");
+    EXPECT_EQ(regtest::readFile(folder / "registry.reg.damaged.1"), "garbage");
+}
+
+TEST_F(RegFileSafety, AMissingFolderIsCreatedOnlyByAWrite) {
+    FileRegistry deep(dir.path() / "a" / "b" / "registry.reg");
+    Handle key = 0;
+    EXPECT_EQ(deep.RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, 0, key), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(fs::exists(dir.path() / "a"));
+    ASSERT_EQ(save(deep, "Zoom", 2), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_regular_file(dir.path() / "a" / "b" / "registry.reg"));
+}
+
+TEST_F(RegFileSafety, TwoProcessesWritingAtOnceBothKeepTheirValues) {
+    constexpr int kWrites = 60;
+    pid_t children[2];
+    for (int who = 0; who < 2; ++who) {
+        children[who] = ::fork();
+        ASSERT_GE(children[who], 0);
+        if (children[who] == 0) {
+            FileRegistry mine(file);
+            for (int i = 0; i < kWrites; ++i)
+                if (save(mine, std::to_string(who) + "-" + std::to_string(i), static_cast<std::uint8_t>(i))) _exit(1);
+            _exit(0);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto doc = parseRegFile(regtest::readFile(file)).document.value();
+    const auto& section = doc.sections.at(0);
+    EXPECT_EQ(section.values.size(), 2u * kWrites);
+    for (int who = 0; who < 2; ++who)
+        for (int i = 0; i < kWrites; ++i) {
+            const auto* v = findValue(section, std::to_string(who) + "-" + std::to_string(i));
+            ASSERT_NE(v, nullptr) << who << "-" << i;
+            EXPECT_EQ(v->data, (std::vector<std::uint8_t>{static_cast<std::uint8_t>(i), 0}));
+        }
+}
+
+TEST_F(RegFileSafety, AFailedWriteLeavesTheOldFileWhole) {
+    regtest::writeFile(file, regtest::kSampleFile);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A disk that is full after a few bytes: the new file cannot be written out.
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::close(2);  // the one-line failure notice is not this test's business
+        _exit(save(reg, "Zoom", 9) == 112 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(regtest::readFile(file), regtest::kSampleFile);
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"registry.reg"}) << "no temporary file left";
+}
+
+TEST_F(RegFileSafety, AFolderThatCannotBeMadeFailsTheWrite) {
+    regtest::writeFile(folder, "a file where the folder should be");
+    ::testing::internal::CaptureStderr();
+    EXPECT_NE(save(reg, "Zoom", 2), ERROR_SUCCESS);
+    EXPECT_NE(save(reg, "Zoom", 2), ERROR_SUCCESS);
+    auto message = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << "a run of failures is told once:\n" << message;
+    EXPECT_EQ(regtest::readFile(folder), "a file where the folder should be");
+}
+
+// Permissions do not hold back root: these run only for an ordinary user.
+class Permissions : public RegFileSafety {
+protected:
+    void SetUp() override {
+        if (::geteuid() == 0) GTEST_SKIP() << "permissions are not enforced for root";
+        regtest::writeFile(file, regtest::kSampleFile);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms::owner_all, ignored);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, ignored);
+    }
+};
+
+TEST_F(Permissions, AnUnreadableFileThatCannotBeMovedIsLeftAlone) {
+    fs::permissions(file, fs::perms::none);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    Handle key = 0;
+    EXPECT_EQ(reg.RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, 0, key), ERROR_FILE_NOT_FOUND);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(save(reg, "Zoom", 2), ERROR_ACCESS_DENIED);
+    ::testing::internal::GetCapturedStderr();
+    TearDown();
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"registry.reg"});
+    EXPECT_EQ(regtest::readFile(file), regtest::kSampleFile);
+}
+
+TEST_F(Permissions, AnUnreadableFileIsSetAsideWhenTheFolderAllows) {
+    fs::permissions(file, fs::perms::none);
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(save(reg, "Zoom", 2), ERROR_SUCCESS);
+    ::testing::internal::GetCapturedStderr();
+    fs::permissions(folder / "registry.reg.damaged", fs::perms::owner_read);
+    EXPECT_EQ(regtest::readFile(folder / "registry.reg.damaged"), regtest::kSampleFile);
+}
+
+}  // namespace
+}  // namespace platform::linuxfs
