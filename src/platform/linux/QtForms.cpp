@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "platform/linux/KeyCodes.h"
@@ -145,6 +146,10 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
 
 QtForm::~QtForm() {
     timer_.stop();
+    // Frame counts for measuring the cost of a frame from outside.
+    if (const char* stats = std::getenv("MAGNIFIER_STATS"); stats != nullptr && *stats != '\0') {
+        std::fprintf(stderr, "magnifier: frames %lu\n", frames_);
+    }
     windows_.unregisterWindow(hwnd_);
     formsByWindow().erase(hwnd_);
     if (gc_ != nullptr) XFreeGC(display_.get(), gc_);

@@ -30,6 +30,15 @@ void X11Screen::read(int x, int y, const soft::Surface& to) {
     }
 }
 
+std::optional<soft::ConstSurface> X11Screen::view(int x, int y, int width, int height) {
+    // Depth-32 pixels need their alpha byte cleared, which read() does on its copy.
+    if (!supported_ || depth_ != 24 || !image_.resize(width, height) || !image_.read(display_.root(), x, y)) {
+        return std::nullopt;
+    }
+    const soft::Surface pixels = image_.surface();
+    return soft::ConstSurface{pixels.pixels, pixels.width, pixels.height, pixels.stride, 0, 0};
+}
+
 int X11Screen::rasterCaps() const {
     const int visualClass = visual_->c_class;
     return (visualClass == PseudoColor || visualClass == 1 /* GrayScale */) ? RC_PALETTE : 0;

@@ -13,6 +13,7 @@ public:
     int width() const override;
     int height() const override;
     void read(int x, int y, const soft::Surface& to) override;
+    std::optional<soft::ConstSurface> view(int x, int y, int width, int height) override;
     int rasterCaps() const override;
     int paletteSize() const override;
     unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;

@@ -1,6 +1,7 @@
 #pragma once
 // Where a screen device context's pixels come from.
 #include <cstdint>
+#include <optional>
 
 #include "platform/Types.h"
 #include "platform/soft/Surface.h"
@@ -15,6 +16,16 @@ public:
     // Copies the screen rectangle (x, y, to.width, to.height), which lies wholly on the screen,
     // into `to`.
     virtual void read(int x, int y, const Surface& to) = 0;
+    // Reads the screen rectangle (x, y, width, height), wholly on the screen, into memory of the
+    // source's own and returns it, valid until the next read() or view(); nothing when the
+    // source keeps no such memory, and then read() serves.
+    virtual std::optional<ConstSurface> view(int x, int y, int width, int height) {
+        (void)x;
+        (void)y;
+        (void)width;
+        (void)height;
+        return std::nullopt;
+    }
     // Palette displays report RC_PALETTE in their raster capabilities and the size of their
     // system palette.
     virtual int rasterCaps() const { return 0; }

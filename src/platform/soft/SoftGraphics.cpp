@@ -73,16 +73,56 @@ bool SoftGraphics::releaseScreenDC(Handle hdc) {
 void SoftGraphics::allocate(Bitmap& bitmap) {
     if (bitmap.pixels) return;
     const auto count = static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height);
-    if (bitmap.fromScreen) {
-        // Every pixel that is read is written first by fill().
-        bitmap.pixels = std::make_unique_for_overwrite<std::uint32_t[]>(count);
+    if (spare_ && spareCount_ == count) {
+        bitmap.pixels = std::move(spare_);
+        spareCount_ = 0;
     } else {
-        bitmap.pixels = std::make_unique<std::uint32_t[]>(count);  // a new bitmap is black
+        bitmap.pixels = std::make_unique_for_overwrite<std::uint32_t[]>(count);
+    }
+    if (!bitmap.fromScreen) {
+        // A new bitmap is black; one filled from the screen has every pixel written before it
+        // is read, by fill().
+        std::fill(bitmap.pixels.get(), bitmap.pixels.get() + count, 0u);
         bitmap.filled = PixelBounds{0, 0, bitmap.width, bitmap.height};
     }
 }
 
-void SoftGraphics::fill(Bitmap& bitmap, const PixelBounds& wanted) {
+void SoftGraphics::detachView(Bitmap& bitmap) {
+    if (!bitmap.view) return;
+    const ConstSurface view = *bitmap.view;
+    bitmap.view.reset();
+    allocate(bitmap);
+    for (int y = 0; y < view.height; ++y) {
+        std::memcpy(bitmap.pixels.get() + static_cast<std::ptrdiff_t>(view.originY + y) * bitmap.width + view.originX,
+                    view.row(view.originY + y), static_cast<std::size_t>(view.width) * sizeof(std::uint32_t));
+    }
+}
+
+void SoftGraphics::prepareScreenRead() {
+    if (viewOwner_ == 0) return;
+    if (Bitmap* owner = find<Bitmap>(viewOwner_)) detachView(*owner);
+    viewOwner_ = 0;
+}
+
+void SoftGraphics::fill(Handle handle, Bitmap& bitmap, const PixelBounds& wanted) {
+    if (bitmap.fromScreen && contains(bitmap.filled, wanted)) return;
+    detachView(bitmap);
+    prepareScreenRead();
+    // The usual capture reads one rectangle that lies on the screen: no copy at all.
+    if (bitmap.fromScreen && !bitmap.pixels && !isEmpty(wanted)) {
+        const int x = bitmap.screenX + wanted.x0, y = bitmap.screenY + wanted.y0;
+        const int w = wanted.x1 - wanted.x0, h = wanted.y1 - wanted.y0;
+        if (x >= 0 && y >= 0 && x + w <= screen_.width() && y + h <= screen_.height()) {
+            if (auto view = screen_.view(x, y, w, h)) {
+                view->originX = wanted.x0;
+                view->originY = wanted.y0;
+                bitmap.view = view;
+                bitmap.filled = wanted;
+                viewOwner_ = handle;
+                return;
+            }
+        }
+    }
     allocate(bitmap);
     if (!bitmap.fromScreen || contains(bitmap.filled, wanted)) return;
     PixelBounds b = wanted;
@@ -92,15 +132,23 @@ void SoftGraphics::fill(Bitmap& bitmap, const PixelBounds& wanted) {
         b.x1 = std::max(b.x1, bitmap.filled.x1);
         b.y1 = std::max(b.y1, bitmap.filled.y1);
     }
-    // Black where the rectangle leaves the screen, the screen's pixels elsewhere.
+    // The screen's pixels where the rectangle is on the screen, black where it leaves it.
+    const int sx0 = std::clamp(bitmap.screenX + b.x0, 0, screen_.width());
+    const int sy0 = std::clamp(bitmap.screenY + b.y0, 0, screen_.height());
+    const int sx1 = std::clamp(bitmap.screenX + b.x1, sx0, screen_.width());
+    const int sy1 = std::clamp(bitmap.screenY + b.y1, sy0, screen_.height());
+    // The same rectangle in bitmap coordinates.
+    const int onX0 = sx0 - bitmap.screenX, onX1 = sx1 - bitmap.screenX;
+    const int onY0 = sy0 - bitmap.screenY, onY1 = sy1 - bitmap.screenY;
     for (int y = b.y0; y < b.y1; ++y) {
         std::uint32_t* row = bitmap.pixels.get() + static_cast<std::ptrdiff_t>(y) * bitmap.width;
-        std::fill(row + b.x0, row + b.x1, 0u);
+        if (y < onY0 || y >= onY1 || onX0 >= onX1) {
+            std::fill(row + b.x0, row + b.x1, 0u);
+        } else {
+            std::fill(row + b.x0, row + onX0, 0u);
+            std::fill(row + onX1, row + b.x1, 0u);
+        }
     }
-    const int sx0 = std::max(bitmap.screenX + b.x0, 0);
-    const int sy0 = std::max(bitmap.screenY + b.y0, 0);
-    const int sx1 = std::min(bitmap.screenX + b.x1, screen_.width());
-    const int sy1 = std::min(bitmap.screenY + b.y1, screen_.height());
     if (sx0 < sx1 && sy0 < sy1) {
         Surface target;
         target.pixels = bitmap.pixels.get() + static_cast<std::ptrdiff_t>(sy0 - bitmap.screenY) * bitmap.width +
@@ -118,8 +166,9 @@ std::optional<ConstSurface> SoftGraphics::bitmapPixels(Handle handle, const Pixe
     if (bitmap == nullptr) return std::nullopt;
     PixelBounds clipped{std::clamp(bounds.x0, 0, bitmap->width), std::clamp(bounds.y0, 0, bitmap->height),
                         std::clamp(bounds.x1, 0, bitmap->width), std::clamp(bounds.y1, 0, bitmap->height)};
-    fill(*bitmap, clipped);
-    return ConstSurface{bitmap->pixels.get(), bitmap->width, bitmap->height, bitmap->width};
+    fill(handle, *bitmap, clipped);
+    if (bitmap->view) return *bitmap->view;
+    return ConstSurface{bitmap->pixels.get(), bitmap->width, bitmap->height, bitmap->width, 0, 0};
 }
 
 std::optional<ConstSurface> SoftGraphics::bitmapPixels(Handle handle) {
@@ -217,7 +266,9 @@ bool SoftGraphics::BitBlt(Handle dest, int x, int y, int width, int height, Hand
         return true;
     }
 
-    fill(*target, PixelBounds{0, 0, target->width, target->height});
+    fill(to->bitmap, *target, PixelBounds{0, 0, target->width, target->height});
+    detachView(*target);
+    if (viewOwner_ != 0 && find<Bitmap>(viewOwner_) == target) viewOwner_ = 0;
     target->fromScreen = false;
     // Clip the copy to the target, then to the source.
     int x0 = std::max(x, 0), y0 = std::max(y, 0);
@@ -230,7 +281,7 @@ bool SoftGraphics::BitBlt(Handle dest, int x, int y, int width, int height, Hand
     } else {
         sourceBitmap = find<Bitmap>(from->bitmap);
         if (sourceBitmap == nullptr) return false;
-        fill(*sourceBitmap, PixelBounds{0, 0, sourceBitmap->width, sourceBitmap->height});
+        fill(from->bitmap, *sourceBitmap, PixelBounds{0, 0, sourceBitmap->width, sourceBitmap->height});
         sourceWidth = sourceBitmap->width;
         sourceHeight = sourceBitmap->height;
     }
@@ -243,6 +294,7 @@ bool SoftGraphics::BitBlt(Handle dest, int x, int y, int width, int height, Hand
                    target->width};
     const int fromX = sourceX + (x0 - x), fromY = sourceY + (y0 - y);
     if (from->screen) {
+        prepareScreenRead();
         screen_.read(fromX, fromY, region);
     } else {
         for (int row = 0; row < region.height; ++row) {
@@ -268,8 +320,12 @@ bool SoftGraphics::DeleteObject(Handle object) {
     auto it = objects_.find(object);
     if (it == objects_.end()) return false;
     // Like a display driver, refuse to delete what a device context still has selected.
-    if (const auto* bitmap = std::get_if<Bitmap>(&it->second)) {
+    if (auto* bitmap = std::get_if<Bitmap>(&it->second)) {
         if (bitmap->selections > 0) return false;
+        if (bitmap->pixels) {
+            spare_ = std::move(bitmap->pixels);
+            spareCount_ = static_cast<std::size_t>(bitmap->width) * static_cast<std::size_t>(bitmap->height);
+        }
     } else if (const auto* palette = std::get_if<Palette>(&it->second)) {
         if (palette->selections > 0) return false;
     } else {

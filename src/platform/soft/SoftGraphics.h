@@ -64,7 +64,10 @@ private:
         bool fromScreen = false;
         int screenX = 0;
         int screenY = 0;
-        PixelBounds filled;  // what is in `pixels` already
+        PixelBounds filled;  // what is in `pixels` (or `view`) already
+        // The filled part straight from the screen source's memory, not copied; valid until the
+        // source reads again, so it is copied into `pixels` before any other screen read.
+        std::optional<ConstSurface> view;
         std::size_t selections = 0;  // device contexts it is selected into
     };
     struct Palette {
@@ -78,11 +81,20 @@ private:
     T* find(Handle handle);
     template <typename T>
     const T* find(Handle handle) const;
-    void fill(Bitmap& bitmap, const PixelBounds& bounds);
+    void fill(Handle handle, Bitmap& bitmap, const PixelBounds& bounds);
     void allocate(Bitmap& bitmap);
+    // Copies the pixels a bitmap shows from the screen source's memory into its own.
+    void detachView(Bitmap& bitmap);
+    // Call before reading the screen: no other bitmap may keep pointing into the source's memory.
+    void prepareScreenRead();
 
     ScreenSource& screen_;
     std::map<Handle, Object> objects_;
+    // The pixels of the last bitmap deleted, kept for the next one of the same size: a capture
+    // every few milliseconds would otherwise map and unmap megabytes each time.
+    std::unique_ptr<std::uint32_t[]> spare_;
+    std::size_t spareCount_ = 0;
+    Handle viewOwner_ = 0;  // the bitmap whose `view` is in use, if any
     Handle next_ = 0x10000;
     Handle stockBitmap_;
     Handle stockPalette_;

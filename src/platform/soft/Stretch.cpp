@@ -18,6 +18,46 @@ int sourceIndex(double sourceStart, double scale, double destStart, int d) {
     return static_cast<int>(std::floor(sourceStart + (d - destStart + 0.5) * scale));
 }
 
+struct Run {
+    int sourceX;  // -1: beyond the source
+    int length;
+};
+
+using ExpandRow = void (*)(const std::uint32_t* in, std::size_t count, std::uint32_t* out);
+
+template <int N>
+void expandRow(const std::uint32_t* in, std::size_t count, std::uint32_t* out) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t pixel = in[i];
+        for (int k = 0; k < N; ++k) out[k] = pixel;
+        out += N;
+    }
+}
+
+// An expansion for runs that all have one length N (the last may be shorter, it is cut at the
+// destination's edge) over consecutive source columns; null otherwise.
+ExpandRow uniformExpansion(const std::vector<Run>& runs) {
+    if (runs.size() < 2) return nullptr;
+    const int n = runs.front().length;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const Run& r = runs[i];
+        if (r.sourceX < 0 || r.sourceX != runs.front().sourceX + static_cast<int>(i)) return nullptr;
+        if (r.length != n && !(i + 1 == runs.size() && r.length < n)) return nullptr;
+    }
+    if (runs.back().length != n) return nullptr;  // a cut last block: take the general path
+    switch (n) {
+        case 1: return expandRow<1>;
+        case 2: return expandRow<2>;
+        case 3: return expandRow<3>;
+        case 4: return expandRow<4>;
+        case 5: return expandRow<5>;
+        case 6: return expandRow<6>;
+        case 7: return expandRow<7>;
+        case 8: return expandRow<8>;
+        default: return nullptr;
+    }
+}
+
 }  // namespace
 
 PixelBounds sourceBounds(const StretchRect& source, int sourceWidth, int sourceHeight) {
@@ -38,11 +78,26 @@ void stretchCopy(const ConstSurface& from, const StretchRect& source, const Surf
 
     const double scaleX = source.width / dest.width;
     const double scaleY = source.height / dest.height;
-    std::vector<int> columns(static_cast<std::size_t>(dx1 - dx0));
+    // The columns as runs of destination pixels that repeat one source column (or black beyond
+    // the source): at an enlargement of N every run is N long, so a row is a few stores per
+    // source pixel instead of a lookup per destination pixel.
+    std::vector<Run> runs;
+    runs.reserve(static_cast<std::size_t>(dx1 - dx0));
     for (int dx = dx0; dx < dx1; ++dx) {
-        const int sx = sourceIndex(source.x, scaleX, dest.x, dx);
-        columns[static_cast<std::size_t>(dx - dx0)] = (sx >= 0 && sx < from.width) ? sx : -1;
+        int sx = sourceIndex(source.x, scaleX, dest.x, dx);
+        if (sx < from.originX || sx >= from.originX + from.width) sx = -1;
+        else sx -= from.originX;  // from here on, columns of the rectangle
+        if (!runs.empty() && runs.back().sourceX == sx) {
+            ++runs.back().length;
+        } else {
+            runs.push_back(Run{sx, 1});
+        }
     }
+
+    // The common case, a whole enlargement of consecutive source pixels, gets an expansion whose
+    // block size the compiler knows.
+    const ExpandRow uniform = uniformExpansion(runs);
+    const int firstUniformColumn = runs.empty() ? 0 : runs.front().sourceX;
 
     int previousSourceRow = -2;
     std::uint32_t* previousRow = nullptr;
@@ -55,13 +110,16 @@ void stretchCopy(const ConstSurface& from, const StretchRect& source, const Surf
             std::memcpy(out, previousRow, rowBytes);
             continue;
         }
-        if (sy < 0 || sy >= from.height) {
+        if (sy < from.originY || sy >= from.originY + from.height) {
             std::fill(out, out + (dx1 - dx0), 0u);
+        } else if (uniform != nullptr) {
+            uniform(from.row(sy) + firstUniformColumn, runs.size(), out);
         } else {
             const std::uint32_t* in = from.row(sy);
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                const int sx = columns[i];
-                out[i] = sx >= 0 ? in[sx] : 0u;
+            std::uint32_t* at = out;
+            for (const Run& run : runs) {
+                const std::uint32_t pixel = run.sourceX >= 0 ? in[run.sourceX] : 0u;
+                at = std::fill_n(at, run.length, pixel);
             }
         }
         previousSourceRow = sy;
