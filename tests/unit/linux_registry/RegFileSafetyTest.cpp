@@ -158,18 +158,36 @@ TEST_F(RegFileSafety, AFolderThatCannotBeMadeFailsTheWrite) {
     EXPECT_EQ(regtest::readFile(folder), "a file where the folder should be");
 }
 
-// Permissions do not hold back root: these run only for an ordinary user.
+// Permissions do not hold back root, so as root these run as the unprivileged user "nobody"
+// (effective ids only, given back afterwards), on files that user owns.
 class Permissions : public RegFileSafety {
 protected:
+    static constexpr uid_t kNobody = 65534;
     void SetUp() override {
-        if (::geteuid() == 0) GTEST_SKIP() << "permissions are not enforced for root";
         regtest::writeFile(file, regtest::kSampleFile);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(dir.path().c_str(), kNobody, kNobody), 0);
+            ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
+            ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+            ASSERT_EQ(::setegid(kNobody), 0);
+            ASSERT_EQ(::seteuid(kNobody), 0);
+            droppedRoot_ = true;
+        }
     }
     void TearDown() override {
         std::error_code ignored;
         fs::permissions(folder, fs::perms::owner_all, ignored);
         fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, ignored);
+        if (droppedRoot_) {
+            // Back to root, so the temporary folder can be removed.
+            EXPECT_EQ(::seteuid(0), 0);
+            EXPECT_EQ(::setegid(0), 0);
+            droppedRoot_ = false;
+        }
     }
+
+private:
+    bool droppedRoot_ = false;
 };
 
 TEST_F(Permissions, AnUnreadableFileThatCannotBeMovedIsLeftAlone) {
