@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFont>
+#include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -119,12 +120,17 @@ void QtMenus::build(QMenu& into, Handle menu, int depth) {
             QMenu* submenu = into.addMenu(text);
             build(*submenu, item.id, depth + 1);
         } else if ((item.flags & MF_DISABLED) && !(item.flags & MF_GRAYED)) {
-            // Cannot be chosen, yet drawn like any other item: a label in the item's place.
-            auto label = std::make_unique<QLabel>(text.section('\t', 0, 0));
-            label->setContentsMargins(28, 3, 24, 3);
+            // Cannot be chosen, yet drawn like any other item: the item's texts in its place.
+            auto row = std::make_unique<QWidget>();
+            auto layout = std::make_unique<QHBoxLayout>();
+            layout->setContentsMargins(28, 3, 12, 3);
+            layout->addWidget(std::make_unique<QLabel>(text.section('\t', 0, 0)).release());
+            layout->addStretch();
+            if (text.contains('\t')) layout->addWidget(std::make_unique<QLabel>(text.section('\t', 1)).release());
+            row->setLayout(layout.release());  // the widget owns its layout, the layout its labels
             auto action = std::make_unique<QWidgetAction>(&into);
-            action->setDefaultWidget(label.release());  // the action owns its widget
-            into.addAction(action.release());           // and the menu, its parent, the action
+            action->setDefaultWidget(row.release());  // the action owns its widget
+            into.addAction(action.release());         // and the menu, its parent, the action
         } else {
             QAction* action = into.addAction(text);
             action->setData(QVariant::fromValue<qulonglong>(item.id));
@@ -150,13 +156,19 @@ void QtMenus::build(QMenu& into, Handle menu, int depth) {
     }
 }
 
+std::unique_ptr<QMenu> QtMenus::buildMenu(Handle menu) {
+    if (menus_.count(menu) == 0) return nullptr;
+    auto popup = std::make_unique<QMenu>();
+    build(*popup, menu, 0);
+    return popup;
+}
+
 int QtMenus::TrackPopupMenuEx(Handle menu, std::uint32_t /*flags*/, int x, int y, Handle /*owner*/) {
-    if (menus_.count(menu) == 0) return 0;
-    QMenu popup;
-    build(popup, menu, 0);
+    std::unique_ptr<QMenu> popup = buildMenu(menu);
+    if (!popup) return 0;
     // Modal: returns once the menu closes; Escape or a click elsewhere chooses nothing. Qt keeps
     // the menu on the screen.
-    QAction* chosen = popup.exec(QPoint(x, y));
+    QAction* chosen = popup->exec(QPoint(x, y));
     if (chosen == nullptr || !chosen->data().isValid()) return 0;
     return static_cast<int>(chosen->data().toULongLong());
 }

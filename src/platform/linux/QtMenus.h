@@ -3,6 +3,7 @@
 // modal QMenu when shown.
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
     bool SetMenuDefaultItem(Handle menu, std::uint32_t item, std::uint32_t byPosition) override;
     int EnableMenuItem(Handle menu, std::uint32_t item, std::uint32_t flags) override;
     int TrackPopupMenuEx(Handle menu, std::uint32_t flags, int x, int y, Handle owner) override;
+
+    // The Qt menu a menu handle is shown as; empty for an unknown handle.
+    std::unique_ptr<QMenu> buildMenu(Handle menu);
 
 private:
     struct Item {

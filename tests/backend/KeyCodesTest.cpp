@@ -1,0 +1,36 @@
+// Keys reach the form with the codes a Windows keyboard gives them: only the keypad's plus and
+// minus are the zoom keys.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+
+#include "platform/linux/KeyCodes.h"
+
+namespace platform::linuxx11 {
+namespace {
+
+int code(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    return virtualKeyFor(QKeyEvent(QEvent::KeyPress, key, modifiers));
+}
+
+TEST(KeyCodes, TheKeypadHasCodesOfItsOwn) {
+    EXPECT_EQ(code(Qt::Key_Plus, Qt::KeypadModifier), 107);
+    EXPECT_EQ(code(Qt::Key_Minus, Qt::KeypadModifier), 109);
+    EXPECT_EQ(code(Qt::Key_Plus, Qt::KeypadModifier | Qt::ShiftModifier), 107);
+    EXPECT_EQ(code(Qt::Key_5, Qt::KeypadModifier), 101);
+    EXPECT_EQ(code(Qt::Key_Plus), 187);
+    EXPECT_EQ(code(Qt::Key_Equal), 187);
+    EXPECT_EQ(code(Qt::Key_Minus), 189);
+    EXPECT_EQ(code(Qt::Key_A), 65);
+    EXPECT_EQ(code(Qt::Key_F1), 112);
+    EXPECT_EQ(code(Qt::Key_unknown), 0);
+}
+
+TEST(KeyCodes, ShiftStateIsShiftCtrlAlt) {
+    EXPECT_EQ(shiftStateFor(Qt::NoModifier), 0);
+    EXPECT_EQ(shiftStateFor(Qt::ShiftModifier | Qt::AltModifier), 5);
+    EXPECT_EQ(shiftStateFor(Qt::ControlModifier | Qt::KeypadModifier), 2);
+}
+
+}  // namespace
+}  // namespace platform::linuxx11
