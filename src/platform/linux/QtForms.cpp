@@ -288,6 +288,7 @@ float QtForm::ScaleHeight() const { return static_cast<float>(widget_->height())
 
 bool QtForm::prepareSurface() {
     const int width = widget_->width(), height = widget_->height();
+    surface_->awaitWritten();
     if (surface_->width() == width && surface_->height() == height) return true;
     if (!surface_->resize(width, height)) return false;
     const soft::Surface s = surface_->surface();

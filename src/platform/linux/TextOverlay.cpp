@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace platform::linuxx11 {
 namespace {
 
@@ -37,11 +40,32 @@ const QImage& TextOverlay::imageFor(const std::string& text) {
 void TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::string& text) {
     if (surface.pixels == nullptr) return;
     const QImage& overlay = imageFor(text);
-    QImage target(reinterpret_cast<uchar*>(surface.pixels), surface.width, surface.height, surface.stride * 4,
-                  QImage::Format_RGB32);
-    QPainter painter(&target);
     // The outline extends the text by its width on every side; the text's own corner stays put.
-    painter.drawImage(x - kOutline, y - kOutline, overlay);
+    const int left = x - kOutline, top = y - kOutline;
+    // Blended by hand: a painter set up on the whole surface every tick costs more than the few
+    // hundred pixels a text covers.
+    for (int row = std::max(0, -top); row < overlay.height() && top + row < surface.height; ++row) {
+        const auto* in = reinterpret_cast<const std::uint32_t*>(overlay.constScanLine(row));
+        std::uint32_t* out = surface.row(top + row);
+        for (int column = std::max(0, -left); column < overlay.width() && left + column < surface.width; ++column) {
+            const std::uint32_t source = in[column];
+            const std::uint32_t alpha = source >> 24;
+            if (alpha == 0) continue;
+            std::uint32_t& target = out[left + column];
+            if (alpha == 255) {
+                target = source & 0xFFFFFF;
+                continue;
+            }
+            // Premultiplied source over an opaque target, channel by channel.
+            std::uint32_t blended = 0;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const std::uint32_t s = (source >> shift) & 0xFF;
+                const std::uint32_t d = (target >> shift) & 0xFF;
+                blended |= std::min<std::uint32_t>(255, s + (d * (255 - alpha) + 127) / 255) << shift;
+            }
+            target = blended;
+        }
+    }
 }
 
 }  // namespace platform::linuxx11

@@ -20,9 +20,12 @@ bool sharedMemoryWanted(::Display* display) {
 }  // namespace
 
 X11Image::X11Image(::Display* display, Visual* visual, int depth)
-    : display_(display), visual_(visual), depth_(depth), shm_(sharedMemoryWanted(display)) {}
+    : display_(display), visual_(visual), depth_(depth), shm_(sharedMemoryWanted(display)) {
+    if (shm_) completionEvent_ = XShmGetEventBase(display_) + ShmCompletion;
+}
 
 X11Image::~X11Image() {
+    awaitWritten();
     releaseImage();
     releaseSegment();
 }
@@ -36,6 +39,7 @@ void X11Image::releaseImage() {
 }
 
 void X11Image::releaseSegment() {
+    awaitWritten();
     if (segmentBytes_ == 0) return;
     XShmDetach(display_, &segment_);
     XSync(display_, kXFalse);
@@ -75,6 +79,7 @@ bool X11Image::attachSegment(std::size_t bytes) {
 
 bool X11Image::resize(int width, int height) {
     if (image_ != nullptr && width == width_ && height == height_) return true;
+    awaitWritten();
     releaseImage();
     width_ = height_ = 0;
     if (width <= 0 || height <= 0) return false;
@@ -117,12 +122,32 @@ bool X11Image::read(Drawable drawable, int x, int y) {
                         AllPlanes, ZPixmap, image_, 0, 0) != nullptr;
 }
 
+void X11Image::awaitWritten() {
+    if (!writePending_) return;
+    writePending_ = false;
+    XEvent event;
+    const ShmSeg segment = segment_.shmseg;
+    struct Match {
+        int type;
+        ShmSeg segment;
+    } match{completionEvent_, segment};
+    XIfEvent(
+        display_, &event,
+        [](::Display*, XEvent* e, XPointer arg) -> int {
+            const auto* m = reinterpret_cast<const Match*>(arg);
+            return e->type == m->type && reinterpret_cast<XShmCompletionEvent*>(e)->shmseg == m->segment;
+        },
+        reinterpret_cast<XPointer>(&match));
+}
+
 void X11Image::write(Drawable drawable, GC gc) {
     if (image_ == nullptr) return;
     if (shm_) {
+        awaitWritten();
         XShmPutImage(display_, drawable, gc, image_, 0, 0, 0, 0, static_cast<unsigned>(width_),
-                     static_cast<unsigned>(height_), kXFalse);
-        XSync(display_, kXFalse);
+                     static_cast<unsigned>(height_), kXTrue);
+        writePending_ = true;
+        XFlush(display_);
     } else {
         XPutImage(display_, drawable, gc, image_, 0, 0, 0, 0, static_cast<unsigned>(width_),
                   static_cast<unsigned>(height_));

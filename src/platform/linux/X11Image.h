@@ -26,9 +26,12 @@ public:
     soft::Surface surface();
     // Fills the image from the drawable at (x, y); the area must lie inside the drawable.
     bool read(Drawable drawable, int x, int y);
-    // Puts the image at (0, 0) of the drawable and waits until the server has it, so the pixels
-    // may be changed again afterwards.
+    // Puts the image at (0, 0) of the drawable. The server reads shared memory later: call
+    // awaitWritten() before changing the pixels again.
     void write(Drawable drawable, GC gc);
+    // Waits until the server has taken the pixels of the last write(). Usually its answer has
+    // arrived with some other reply already, and this costs no round trip.
+    void awaitWritten();
 
 private:
     void releaseSegment();
@@ -46,6 +49,8 @@ private:
     XImage* image_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    int completionEvent_ = -1;
+    bool writePending_ = false;
 };
 
 }  // namespace platform::linuxx11
