@@ -19,99 +19,10 @@ constexpr int kMaxDepth = 16;
 
 }  // namespace
 
-Handle QtMenus::CreatePopupMenu() {
-    const Handle menu = next_++;
-    menus_[menu];
-    return menu;
-}
-
-bool QtMenus::DestroyMenu(Handle menu) {
-    auto it = menus_.find(menu);
-    if (it == menus_.end()) return false;
-    std::vector<Handle> submenus;
-    for (const Item& item : it->second)
-        if (item.flags & MF_POPUP) submenus.push_back(item.id);
-    menus_.erase(it);
-    // A submenu goes with the menu it was inserted into.
-    for (Handle submenu : submenus) DestroyMenu(submenu);
-    return true;
-}
-
-bool QtMenus::AppendMenu(Handle menu, std::uint32_t flags, std::uintptr_t idOrSubmenu, const char* text) {
-    auto it = menus_.find(menu);
-    if (it == menus_.end()) return false;
-    if ((flags & MF_POPUP) && (menus_.count(idOrSubmenu) == 0 || idOrSubmenu == menu)) return false;
-    Item item;
-    item.flags = flags;
-    item.id = idOrSubmenu;
-    if (text != nullptr && (flags & MF_SEPARATOR) == 0) item.text = text;
-    it->second.push_back(std::move(item));
-    return true;
-}
-
-bool QtMenus::DeleteMenu(Handle menu, std::uint32_t position, std::uint32_t flags) {
-    auto it = menus_.find(menu);
-    if (it == menus_.end()) return false;
-    auto& items = it->second;
-    std::size_t index = items.size();
-    if (flags & MF_BYPOSITION) {
-        index = position;
-    } else {
-        for (std::size_t i = 0; i < items.size(); ++i)
-            if ((items[i].flags & MF_POPUP) == 0 && items[i].id == position) {
-                index = i;
-                break;
-            }
-    }
-    if (index >= items.size()) return false;
-    const Item removed = items[index];
-    items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
-    if (removed.flags & MF_POPUP) DestroyMenu(removed.id);
-    return true;
-}
-
-QtMenus::Item* QtMenus::byCommand(Handle menu, std::uint32_t id) {
-    auto it = menus_.find(menu);
-    if (it == menus_.end()) return nullptr;
-    for (Item& item : it->second)
-        if ((item.flags & (MF_POPUP | MF_SEPARATOR)) == 0 && item.id == id) return &item;
-    // Separators carry ids too; they are found when nothing else has the id.
-    for (Item& item : it->second)
-        if ((item.flags & MF_POPUP) == 0 && item.id == id) return &item;
-    return nullptr;
-}
-
-bool QtMenus::SetMenuItemBitmaps(Handle menu, std::uint32_t position, std::uint32_t flags, Handle unchecked,
-                                 Handle checked) {
-    if (flags & MF_BYPOSITION) return false;
-    Item* item = byCommand(menu, position);
-    if (item == nullptr) return false;
-    item->unchecked = unchecked;
-    item->checked = checked;
-    return true;
-}
-
-bool QtMenus::SetMenuDefaultItem(Handle menu, std::uint32_t item, std::uint32_t byPosition) {
-    if (byPosition != 0) return false;
-    Item* target = byCommand(menu, item);
-    if (target == nullptr) return false;
-    for (Item& other : menus_[menu]) other.isDefault = false;
-    target->isDefault = true;
-    return true;
-}
-
-int QtMenus::EnableMenuItem(Handle menu, std::uint32_t item, std::uint32_t flags) {
-    Item* target = byCommand(menu, item);
-    if (target == nullptr) return -1;
-    const int previous = static_cast<int>(target->flags & (MF_GRAYED | MF_DISABLED));
-    target->flags = (target->flags & ~(MF_GRAYED | MF_DISABLED)) | (flags & (MF_GRAYED | MF_DISABLED));
-    return previous;
-}
-
 void QtMenus::build(QMenu& into, Handle menu, int depth) {
-    auto it = menus_.find(menu);
-    if (it == menus_.end() || depth > kMaxDepth) return;
-    for (const Item& item : it->second) {
+    const auto* menuItems = items(menu);
+    if (menuItems == nullptr || depth > kMaxDepth) return;
+    for (const soft::MenuItem& item : *menuItems) {
         // The part after a tab is the item's second column, which Qt draws right-aligned.
         const QString text = QString::fromStdString(item.text);
         if (item.flags & MF_SEPARATOR) {
@@ -135,7 +46,7 @@ void QtMenus::build(QMenu& into, Handle menu, int depth) {
             QAction* action = into.addAction(text);
             action->setData(QVariant::fromValue<qulonglong>(item.id));
             const bool checkedMark = (item.flags & MF_CHECKED) != 0;
-            const Handle bitmap = checkedMark ? item.checked : item.unchecked;
+            const Handle bitmap = checkedMark ? item.checkedBitmap : item.uncheckedBitmap;
             if (bitmap != 0) {
                 if (auto pixels = graphics_.bitmapPixels(bitmap)) {
                     QImage image(reinterpret_cast<const uchar*>(pixels->pixels), pixels->width, pixels->height,
@@ -157,7 +68,7 @@ void QtMenus::build(QMenu& into, Handle menu, int depth) {
 }
 
 std::unique_ptr<QMenu> QtMenus::buildMenu(Handle menu) {
-    if (menus_.count(menu) == 0) return nullptr;
+    if (items(menu) == nullptr) return nullptr;
     auto popup = std::make_unique<QMenu>();
     build(*popup, menu, 0);
     return popup;

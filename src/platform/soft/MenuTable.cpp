@@ -1,17 +1,16 @@
-#include "platform/fake/FakeMenus.h"
+#include "platform/soft/MenuTable.h"
 
-namespace platform::fake {
+namespace platform::soft {
 
-Handle FakeMenus::CreatePopupMenu() {
+Handle MenuTable::CreatePopupMenu() {
     const Handle menu = next_++;
     menus_[menu];
     return menu;
 }
 
-bool FakeMenus::DestroyMenu(Handle menu) {
+bool MenuTable::DestroyMenu(Handle menu) {
     auto it = menus_.find(menu);
     if (it == menus_.end()) return false;
-    // A submenu goes with the menu it was inserted into.
     std::vector<Handle> submenus;
     for (const auto& item : it->second)
         if (item.flags & MF_POPUP) submenus.push_back(item.id);
@@ -20,19 +19,20 @@ bool FakeMenus::DestroyMenu(Handle menu) {
     return true;
 }
 
-bool FakeMenus::AppendMenu(Handle menu, std::uint32_t flags, std::uintptr_t idOrSubmenu, const char* text) {
+bool MenuTable::AppendMenu(Handle menu, std::uint32_t flags, std::uintptr_t idOrSubmenu, const char* text) {
     auto it = menus_.find(menu);
     if (it == menus_.end()) return false;
-    if ((flags & MF_POPUP) && menus_.count(idOrSubmenu) == 0) return false;
-    FakeMenuItem item;
+    // A submenu must exist, and a menu cannot open itself.
+    if ((flags & MF_POPUP) && (menus_.count(idOrSubmenu) == 0 || idOrSubmenu == menu)) return false;
+    MenuItem item;
     item.flags = flags;
     item.id = idOrSubmenu;
     if (text != nullptr && (flags & MF_SEPARATOR) == 0) item.text = text;
-    it->second.push_back(item);
+    it->second.push_back(std::move(item));
     return true;
 }
 
-bool FakeMenus::DeleteMenu(Handle menu, std::uint32_t position, std::uint32_t flags) {
+bool MenuTable::DeleteMenu(Handle menu, std::uint32_t position, std::uint32_t flags) {
     auto it = menus_.find(menu);
     if (it == menus_.end()) return false;
     auto& items = it->second;
@@ -47,13 +47,13 @@ bool FakeMenus::DeleteMenu(Handle menu, std::uint32_t position, std::uint32_t fl
             }
     }
     if (index >= items.size()) return false;
-    const FakeMenuItem removed = items[index];
+    const MenuItem removed = items[index];
     items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
     if (removed.flags & MF_POPUP) DestroyMenu(removed.id);
     return true;
 }
 
-FakeMenuItem* FakeMenus::byCommand(Handle menu, std::uint32_t id) {
+MenuItem* MenuTable::byCommand(Handle menu, std::uint32_t id) {
     auto it = menus_.find(menu);
     if (it == menus_.end()) return nullptr;
     for (auto& item : it->second)
@@ -61,10 +61,10 @@ FakeMenuItem* FakeMenus::byCommand(Handle menu, std::uint32_t id) {
     return nullptr;
 }
 
-bool FakeMenus::SetMenuItemBitmaps(Handle menu, std::uint32_t position, std::uint32_t flags, Handle unchecked,
+bool MenuTable::SetMenuItemBitmaps(Handle menu, std::uint32_t position, std::uint32_t flags, Handle unchecked,
                                    Handle checked) {
     if (flags & MF_BYPOSITION) return false;
-    FakeMenuItem* item = byCommand(menu, position);
+    MenuItem* item = byCommand(menu, position);
     if (item == nullptr) return false;
     item->uncheckedBitmap = unchecked;
     item->checkedBitmap = checked;
@@ -72,33 +72,26 @@ bool FakeMenus::SetMenuItemBitmaps(Handle menu, std::uint32_t position, std::uin
     return true;
 }
 
-bool FakeMenus::SetMenuDefaultItem(Handle menu, std::uint32_t item, std::uint32_t byPosition) {
+bool MenuTable::SetMenuDefaultItem(Handle menu, std::uint32_t item, std::uint32_t byPosition) {
     if (byPosition != 0) return false;
-    FakeMenuItem* target = byCommand(menu, item);
+    MenuItem* target = byCommand(menu, item);
     if (target == nullptr) return false;
     for (auto& other : menus_[menu]) other.isDefault = false;
     target->isDefault = true;
     return true;
 }
 
-int FakeMenus::EnableMenuItem(Handle menu, std::uint32_t item, std::uint32_t flags) {
-    FakeMenuItem* target = byCommand(menu, item);
+int MenuTable::EnableMenuItem(Handle menu, std::uint32_t item, std::uint32_t flags) {
+    MenuItem* target = byCommand(menu, item);
     if (target == nullptr) return -1;
     const int previous = static_cast<int>(target->flags & (MF_GRAYED | MF_DISABLED));
     target->flags = (target->flags & ~(MF_GRAYED | MF_DISABLED)) | (flags & (MF_GRAYED | MF_DISABLED));
     return previous;
 }
 
-int FakeMenus::TrackPopupMenuEx(Handle menu, std::uint32_t flags, int x, int y, Handle owner) {
-    auto it = menus_.find(menu);
-    if (it == menus_.end()) return 0;
-    shown_.push_back(TrackedMenu{menu, flags, x, y, owner, it->second});
-    return onShow ? onShow(shown_.back()) : 0;
-}
-
-const std::vector<FakeMenuItem>* FakeMenus::items(Handle menu) const {
+const std::vector<MenuItem>* MenuTable::items(Handle menu) const {
     auto it = menus_.find(menu);
     return it == menus_.end() ? nullptr : &it->second;
 }
 
-}  // namespace platform::fake
+}  // namespace platform::soft
