@@ -1,0 +1,206 @@
+// The refresh tick: the enlarged picture, the two lines of text over it and the caption.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <tuple>
+
+#include "TestSupport.h"
+#include "app/FrmMain.h"
+
+namespace {
+
+using platform::fake::FakeForm;
+using platform::fake::FakePlatform;
+using namespace testsupport;
+
+const std::string kHungarianName = "Nagy\xC3\xADt\xC3\xB3";
+const std::string kHungarianHint = "Nagy\xC3\xADt\xC3\xA1s: [+] & [-]";
+
+class ViewRefreshTest : public ::testing::Test {
+protected:
+    void start() {
+        window.start();
+        form = fake.toolkit.lastForm();
+    }
+
+    FakePlatform fake;
+    app::FrmMain window{fake.toolkit};
+    FakeForm* form = nullptr;
+};
+
+TEST_F(ViewRefreshTest, AtZoomThreeEveryScreenPixelIsAThreeByThreeBlock) {
+    paintDistinctScreen(fake);
+    start();
+    resizeClient(fake, *form, 300, 200);
+    window.setSize(3);
+    fake.windows.setCursor(600, 400);
+    form->tick();
+    // 100 x 66.67 screen pixels fill the view; 400 - 33.33 rounds to 367.
+    EXPECT_TRUE(viewShows(*form, fake.screen, 550, 367, 3));
+    // The pixel under the cursor is in the middle.
+    EXPECT_EQ(form->clientPixel(150, 100), fake.screen.pixel(600, 400));
+    // The last row shows the 67th screen row, a third of it cut off.
+    EXPECT_EQ(form->clientPixel(0, 199), fake.screen.pixel(550, 367 + 66));
+    EXPECT_EQ(form->clientPixel(299, 198), fake.screen.pixel(649, 367 + 66));
+}
+
+TEST_F(ViewRefreshTest, OddWidthKeepsHalfAColumnInsteadOfRescaling) {
+    paintDistinctScreen(fake);
+    start();
+    resizeClient(fake, *form, 301, 200);
+    fake.windows.setCursor(600, 500);
+    form->tick();
+    // 150.5 screen columns: the last client column is the first half of the 151st.
+    EXPECT_TRUE(viewShows(*form, fake.screen, 525, 450, 2));
+    EXPECT_EQ(form->clientPixel(300, 0), fake.screen.pixel(675, 450));
+    EXPECT_EQ(form->clientPixel(299, 0), fake.screen.pixel(674, 450));
+}
+
+// Every zoom factor, with even and odd client sizes, near the middle and at a corner of the screen.
+struct ClientSize {
+    int width;
+    int height;
+};
+struct Cursor {
+    int x;
+    int y;
+};
+std::ostream& operator<<(std::ostream& out, const ClientSize& s) { return out << s.width << "x" << s.height; }
+std::ostream& operator<<(std::ostream& out, const Cursor& c) { return out << "(" << c.x << ", " << c.y << ")"; }
+
+class ViewAtEveryZoom : public ::testing::TestWithParam<std::tuple<int, ClientSize, Cursor>> {};
+
+TEST_P(ViewAtEveryZoom, ShowsTheScreenAroundTheCursorEnlarged) {
+    const auto [zoom, size, cursor] = GetParam();
+    FakePlatform fake;
+    paintDistinctScreen(fake);
+    app::FrmMain window(fake.toolkit);
+    window.start();
+    FakeForm& form = *fake.toolkit.lastForm();
+    resizeClient(fake, form, size.width, size.height);
+    window.setSize(static_cast<std::int16_t>(zoom));
+    fake.windows.setCursor(cursor.x, cursor.y);
+    form.tick();
+    const long left = nearestEven(cursor.x - static_cast<double>(size.width) / (2 * zoom));
+    const long top = nearestEven(cursor.y - static_cast<double>(size.height) / (2 * zoom));
+    EXPECT_TRUE(viewShows(form, fake.screen, left, top, zoom));
+}
+
+INSTANTIATE_TEST_SUITE_P(Zooms, ViewAtEveryZoom,
+                         ::testing::Combine(::testing::Range(1, 19),
+                                            ::testing::Values(ClientSize{300, 200}, ClientSize{301, 203}),
+                                            ::testing::Values(Cursor{960, 540}, Cursor{5, 1077})));
+
+TEST_F(ViewRefreshTest, CaptionShowsTheZoomFromTheFirstTickOn) {
+    start();
+    EXPECT_EQ(form->Caption(), "Magnifier");
+    form->tick();
+    EXPECT_EQ(form->Caption(), "Magnifier [2:1]");
+    window.setSize(18);
+    form->tick();
+    EXPECT_EQ(form->Caption(), "Magnifier [18:1]");
+}
+
+TEST_F(ViewRefreshTest, CreditLineThenKeyHintAlongTheBottom) {
+    start();
+    resizeClient(fake, *form, 300, 200);
+    form->clearPrinted();
+    form->tick();
+    const auto& printed = form->printed();
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0].text, app::kCreditLine);
+    EXPECT_FLOAT_EQ(printed[0].x, 300 - 86);
+    EXPECT_FLOAT_EQ(printed[0].y, 200 - 14);
+    EXPECT_EQ(printed[1].text, "Zoom: [+] & [-]");
+    EXPECT_FLOAT_EQ(printed[1].x, 2);
+    EXPECT_FLOAT_EQ(printed[1].y, 200 - 14);
+}
+
+TEST_F(ViewRefreshTest, TextsFollowTheClientSize) {
+    start();
+    resizeClient(fake, *form, 517, 333);
+    form->clearPrinted();
+    form->tick();
+    ASSERT_EQ(form->printed().size(), 2u);
+    EXPECT_FLOAT_EQ(form->printed()[0].x, 517 - 86);
+    EXPECT_FLOAT_EQ(form->printed()[0].y, 333 - 14);
+    EXPECT_FLOAT_EQ(form->printed()[1].y, 333 - 14);
+}
+
+TEST_F(ViewRefreshTest, HungarianTextsWhenTheStoredLanguageIsZero) {
+    storeBytes(fake, familyKey(), "Language", Bytes{0, 0});
+    start();
+    form->clearPrinted();
+    form->tick();
+    EXPECT_EQ(form->Caption(), kHungarianName + " [2:1]");
+    ASSERT_EQ(form->printed().size(), 2u);
+    EXPECT_EQ(form->printed()[0].text, app::kCreditLine);
+    EXPECT_EQ(form->printed()[1].text, kHungarianHint);
+}
+
+TEST_F(ViewRefreshTest, AnyNonZeroLanguageIsEnglish) {
+    start();
+    for (std::int32_t language : {-1, 1, 2, 65535}) {
+        window.AppLang = language;
+        form->clearPrinted();
+        form->tick();
+        EXPECT_EQ(form->Caption(), "Magnifier [2:1]") << language;
+        ASSERT_EQ(form->printed().size(), 2u);
+        EXPECT_EQ(form->printed()[1].text, "Zoom: [+] & [-]") << language;
+    }
+}
+
+TEST_F(ViewRefreshTest, MinimizedTickDoesNothingAtAll) {
+    paintDistinctScreen(fake);
+    start();
+    fake.windows.setCursor(500, 500);
+    form->tick();
+    const std::uint32_t shown = form->clientPixel(100, 100);
+    const std::string caption = form->Caption();
+    const int captionWrites = form->captionWrites();
+    const int paints = form->paints();
+    const std::size_t read = fake.screen.pixelsRead();
+    const std::size_t objects = fake.graphics.liveObjects();
+
+    form->setWindowState(platform::WINDOW_MINIMIZED);
+    form->clearPrinted();
+    window.setSize(5);
+    fake.windows.setCursor(900, 100);
+    form->tick();
+    form->tick();
+
+    EXPECT_EQ(form->paints(), paints);
+    EXPECT_EQ(fake.screen.pixelsRead(), read);
+    EXPECT_EQ(fake.graphics.liveObjects(), objects);
+    EXPECT_EQ(form->captionWrites(), captionWrites);
+    EXPECT_EQ(form->Caption(), caption);
+    EXPECT_TRUE(form->printed().empty());
+    EXPECT_EQ(form->clientPixel(100, 100), shown);
+}
+
+TEST_F(ViewRefreshTest, RestoringResumesPaintingAtTheNextTick) {
+    paintDistinctScreen(fake);
+    start();
+    form->setWindowState(platform::WINDOW_MINIMIZED);
+    form->tick();
+    form->setWindowState(platform::WINDOW_NORMAL);
+    EXPECT_EQ(form->paints(), 0);
+    fake.windows.setCursor(700, 300);
+    form->tick();
+    EXPECT_EQ(form->paints(), 1);
+    EXPECT_EQ(form->Caption(), "Magnifier [2:1]");
+    EXPECT_TRUE(viewShows(*form, fake.screen, 650, 250, 2));
+}
+
+TEST_F(ViewRefreshTest, MaximizedWindowIsPaintedLikeANormalOne) {
+    paintDistinctScreen(fake);
+    start();
+    form->setWindowState(platform::WINDOW_MAXIMIZED);
+    fake.windows.setCursor(700, 300);
+    form->tick();
+    EXPECT_EQ(form->paints(), 1);
+    EXPECT_TRUE(viewShows(*form, fake.screen, 650, 250, 2));
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The keypad plus and minus keys step the zoom factor within 1..18.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "app/FrmMain.h"
+
+namespace {
+
+using platform::fake::FakeForm;
+using platform::fake::FakePlatform;
+using namespace testsupport;
+
+constexpr std::int16_t kPlus = 107;
+constexpr std::int16_t kMinus = 109;
+
+class ZoomKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.start();
+        form = fake.toolkit.lastForm();
+    }
+
+    FakePlatform fake;
+    app::FrmMain window{fake.toolkit};
+    FakeForm* form = nullptr;
+};
+
+TEST_F(ZoomKeysTest, PlusRaisesAndMinusLowersByOne) {
+    ASSERT_EQ(window.size(), 2);
+    form->keyDown(kPlus);
+    EXPECT_EQ(window.size(), 3);
+    form->keyDown(kPlus);
+    EXPECT_EQ(window.size(), 4);
+    form->keyDown(kMinus);
+    EXPECT_EQ(window.size(), 3);
+}
+
+TEST_F(ZoomKeysTest, PlusStopsAtEighteen) {
+    window.setSize(1);
+    for (int press = 1; press <= 20; ++press) {
+        form->keyDown(kPlus);
+        EXPECT_EQ(window.size(), std::min(1 + press, 18)) << "after " << press << " presses";
+    }
+}
+
+TEST_F(ZoomKeysTest, MinusStopsAtOne) {
+    window.setSize(18);
+    for (int press = 1; press <= 20; ++press) {
+        form->keyDown(kMinus);
+        EXPECT_EQ(window.size(), std::max(18 - press, 1)) << "after " << press << " presses";
+    }
+}
+
+TEST_F(ZoomKeysTest, ShiftControlAndAltDoNotMatter) {
+    for (std::int16_t shift : {1, 2, 4, 7}) {
+        window.setSize(5);
+        form->keyDown(kPlus, shift);
+        EXPECT_EQ(window.size(), 6) << shift;
+        form->keyDown(kMinus, shift);
+        form->keyDown(kMinus, shift);
+        EXPECT_EQ(window.size(), 4) << shift;
+    }
+}
+
+TEST_F(ZoomKeysTest, MainKeyboardPlusAndMinusAndOtherKeysDoNothing) {
+    window.setSize(5);
+    for (std::int16_t key : {187, 189, 0, 65, 106, 108, 110, 111, 33, 34, 38, 40}) {
+        form->keyDown(key);
+        EXPECT_EQ(window.size(), 5) << key;
+    }
+}
+
+TEST_F(ZoomKeysTest, OutOfRangeSizeIsSteppedNotCorrected) {
+    window.setSize(0);
+    form->keyDown(kPlus);
+    EXPECT_EQ(window.size(), 1);
+
+    window.setSize(25);
+    form->keyDown(kMinus);
+    EXPECT_EQ(window.size(), 24);
+
+    window.setSize(0);
+    form->keyDown(kMinus);
+    EXPECT_EQ(window.size(), 0);
+}
+
+TEST_F(ZoomKeysTest, CaptionFollowsOnlyAtTheNextTick) {
+    form->tick();
+    const int writes = form->captionWrites();
+    form->keyDown(kPlus);
+    form->keyDown(kPlus);
+    EXPECT_EQ(form->Caption(), "Magnifier [2:1]");
+    EXPECT_EQ(form->captionWrites(), writes);
+    form->tick();
+    EXPECT_EQ(form->Caption(), "Magnifier [4:1]");
+}
+
+TEST_F(ZoomKeysTest, NewZoomIsPaintedAtTheNextTick) {
+    paintDistinctScreen(fake);
+    fake.windows.setCursor(900, 500);
+    form->keyDown(kPlus);
+    form->tick();
+    // 200 x 200 client at zoom 3: 900 - 33.33 and 500 - 33.33 round to 867 and 467.
+    EXPECT_TRUE(viewShows(*form, fake.screen, 867, 467, 3));
+}
+
+}  // namespace
