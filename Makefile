@@ -16,7 +16,7 @@ build/CMakeCache.txt:
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 
 build: build/CMakeCache.txt
-	cmake --build build -j$(JOBS)
+	cmake --build build -j$(JOBS) --target magnifier
 
 run: deps-linux
 	@$(MAKE) --no-print-directory build
@@ -29,7 +29,8 @@ run: deps-linux
 test: deps
 	@$(MAKE) --no-print-directory test-linux test-sanitize test-windows
 
-test-linux: build
+test-linux: build/CMakeCache.txt
+	cmake --build build -j$(JOBS)
 	cd build && ctest --output-on-failure -j$(JOBS) --timeout 600
 
 build-asan/CMakeCache.txt:
@@ -45,7 +46,9 @@ windows: deps
 test-windows: windows
 	scripts/windows-test
 
-bench: build
+bench: build/CMakeCache.txt
+	cmake --build build -j$(JOBS) --target magnifier_tick_bench magnifier_system_bench
+	./build/bench/magnifier_tick_bench
 	./build/bench/system/magnifier_system_bench
 
 clean:
