@@ -139,6 +139,21 @@ TEST_F(Checker, ReportsOneWrongPixelAboveTheHintRowsButNotInThem) {
     EXPECT_NE(mismatch.find("1 of 36000 compared pixels differ"), std::string::npos) << mismatch;
 }
 
+TEST_F(Checker, ComparesOnlyTheChosenPixelsAndNeedsEnoughOfThem) {
+    const Magnification view{{1200, 700}, 200, 200, 2};
+    Image image = render(view, screen_);
+    image.at(150, 150) = 0xffffff;  // outside the chosen half
+    const auto left_half = [](int cx, int) { return cx < 100; };
+    EXPECT_EQ(compare_magnified_where(image, view, screen_, left_half, 20000), "");
+    // A region smaller than the check needs fails, whatever it shows.
+    const std::string too_few = compare_magnified_where(image, view, screen_, left_half, 20001);
+    EXPECT_NE(too_few.find("only 20000 client pixels"), std::string::npos) << too_few;
+    image.at(50, 50) ^= 1;
+    const std::string mismatch = compare_magnified_where(image, view, screen_, left_half, 20000);
+    EXPECT_NE(mismatch.find("client pixel (50,50)"), std::string::npos) << mismatch;
+    EXPECT_NE(mismatch.find("1 of 20000 compared pixels differ"), std::string::npos) << mismatch;
+}
+
 TEST_F(Checker, ExpectsBlackOffTheScreen) {
     const Magnification view{{0, 0}, 200, 200, 2};
     EXPECT_EQ(compare_magnified(render(view, screen_), view, screen_, 20), "");

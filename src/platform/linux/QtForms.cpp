@@ -261,7 +261,7 @@ float QtForm::Left() const {
         Rect rect;
         if (windows_.GetWindowRect(hwnd_, rect)) return toTwips(rect.left);
     }
-    return toTwips(widget_->pos().x());
+    return toTwips(widget_->geometry().x() - frame().left);
 }
 
 float QtForm::Top() const {
@@ -269,12 +269,20 @@ float QtForm::Top() const {
         Rect rect;
         if (windows_.GetWindowRect(hwnd_, rect)) return toTwips(rect.top);
     }
-    return toTwips(widget_->pos().y());
+    return toTwips(widget_->geometry().y() - frame().top);
 }
 
-void QtForm::setLeft(float twips) { widget_->move(toPixels(twips), toPixels(Top())); }
+void QtForm::moveOuterTo(int left, int top) {
+    // The client area is placed, with the frame the window manager gives it around: before the
+    // window is first shown Qt does not know that frame, and would put the client where the
+    // frame's corner belongs.
+    const FrameExtents f = frame();
+    widget_->setGeometry(left + f.left, top + f.top, widget_->width(), widget_->height());
+}
 
-void QtForm::setTop(float twips) { widget_->move(toPixels(Left()), toPixels(twips)); }
+void QtForm::setLeft(float twips) { moveOuterTo(toPixels(twips), toPixels(Top())); }
+
+void QtForm::setTop(float twips) { moveOuterTo(toPixels(Left()), toPixels(twips)); }
 
 int QtForm::WindowState() const {
     const Qt::WindowStates state = widget_->windowState();

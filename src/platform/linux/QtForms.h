@@ -89,6 +89,7 @@ private:
     FrameExtents frame() const;
     bool prepareSurface();
     void setClientSize(int width, int height);
+    void moveOuterTo(int left, int top);
 
     FormEvents& events_;
     X11Display& display_;

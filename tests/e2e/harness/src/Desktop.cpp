@@ -40,7 +40,33 @@ std::optional<std::string> quoted_value(const std::string& text) {
     return value;
 }
 
+// xprop prints a list property as "NAME(TYPE) = a, b, c" (or "NAME(WINDOW): window id # a, b"),
+// and "NAME:  not found." when the property is not set.
+std::vector<std::string> list_value(const std::string& text) {
+    std::vector<std::string> items;
+    auto at = text.find(" = ");
+    if (at == std::string::npos) at = text.find(" # ");
+    if (at == std::string::npos) return items;
+    std::istringstream list(text.substr(at + 3));
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        const auto first = item.find_first_not_of(" \t\n");
+        const auto last = item.find_last_not_of(" \t\n");
+        if (first != std::string::npos) items.push_back(item.substr(first, last - first + 1));
+    }
+    return items;
+}
+
+std::vector<std::string> root_property(const EnvOverrides& env, const std::string& name) {
+    return list_value(run_checked({"xprop", "-root", name}, env));
+}
+
 }  // namespace
+
+std::string to_string(const FrameExtents& frame) {
+    return "left " + std::to_string(frame.left) + ", right " + std::to_string(frame.right) + ", top " +
+           std::to_string(frame.top) + ", bottom " + std::to_string(frame.bottom);
+}
 
 std::string hex_id(WindowId window) {
     char text[32];
@@ -88,6 +114,42 @@ std::optional<std::string> Desktop::caption(WindowId window) const {
     return quoted_value(result.out);
 }
 
+std::optional<FrameExtents> Desktop::frame_extents(WindowId window) const {
+    const CommandResult result = run_command({"xprop", "-id", hex_id(window), "_NET_FRAME_EXTENTS"}, env_);
+    if (!result.status.success()) return std::nullopt;
+    const std::vector<std::string> values = list_value(result.out);
+    if (values.size() != 4) return std::nullopt;
+    return FrameExtents{std::stoi(values[0]), std::stoi(values[1]), std::stoi(values[2]), std::stoi(values[3])};
+}
+
+Rect Desktop::outer_geometry(WindowId window) const {
+    const auto frame = frame_extents(window);
+    if (!frame) throw std::runtime_error("window " + hex_id(window) + " has no _NET_FRAME_EXTENTS");
+    const Rect client = client_geometry(window);
+    return Rect{client.x - frame->left, client.y - frame->top, client.width + frame->left + frame->right,
+                client.height + frame->top + frame->bottom};
+}
+
+std::vector<std::string> Desktop::wm_state(WindowId window) const {
+    return list_value(run_checked({"xprop", "-id", hex_id(window), "_NET_WM_STATE"}, env_));
+}
+
+std::vector<WindowId> Desktop::stacking_order() const {
+    std::vector<WindowId> ids;
+    for (const std::string& id : root_property(env_, "_NET_CLIENT_LIST_STACKING")) {
+        ids.push_back(std::stoul(id, nullptr, 0));
+    }
+    return ids;
+}
+
+std::optional<WindowId> Desktop::active_window() const {
+    const std::vector<std::string> ids = root_property(env_, "_NET_ACTIVE_WINDOW");
+    if (ids.size() != 1) return std::nullopt;
+    const WindowId id = std::stoul(ids.front(), nullptr, 0);
+    if (id == 0) return std::nullopt;
+    return id;
+}
+
 void Desktop::key(const std::vector<std::string>& keys, int delay_ms) const {
     std::vector<std::string> args{"key", "--delay", std::to_string(delay_ms)};
     args.insert(args.end(), keys.begin(), keys.end());
@@ -102,6 +164,20 @@ void Desktop::move_mouse(Point point) const {
         throw std::runtime_error("the pointer is at " + to_string(seen) + ", not at " + to_string(point) +
                                  ", 5 s after xdotool mousemove");
     }
+}
+
+void Desktop::click(int button, const std::vector<std::string>& modifiers, int times) const {
+    std::vector<std::string> args;
+    if (!modifiers.empty()) {
+        args.push_back("keydown");
+        args.insert(args.end(), modifiers.begin(), modifiers.end());
+    }
+    args.insert(args.end(), {"click", "--repeat", std::to_string(times), "--delay", "20", std::to_string(button)});
+    if (!modifiers.empty()) {
+        args.push_back("keyup");
+        args.insert(args.end(), modifiers.begin(), modifiers.end());
+    }
+    xdotool(args);
 }
 
 Point Desktop::mouse() const {

@@ -10,9 +10,20 @@ std::string zoom_caption(int zoom) { return "Magnifier [" + std::to_string(zoom)
 
 MagnifierRun::MagnifierRun(const VirtualDisplay& display, const std::string& executable,
                            const EnvOverrides& extra_env)
-    : desktop_(display.env()), config_home_("magnifier-e2e-config") {
+    : desktop_(display.env()), own_config_home_(std::in_place, "magnifier-e2e-config") {
+    config_path_ = own_config_home_->path();
+    start(executable, extra_env);
+}
+
+MagnifierRun::MagnifierRun(const VirtualDisplay& display, const std::string& executable,
+                           const EnvOverrides& extra_env, const std::filesystem::path& config_home)
+    : desktop_(display.env()), config_path_(config_home) {
+    start(executable, extra_env);
+}
+
+void MagnifierRun::start(const std::string& executable, const EnvOverrides& extra_env) {
     process_.emplace(SpawnOptions{{executable},
-                                  merge(merge(display.env(), {{"XDG_CONFIG_HOME", config_home_.str()}}), extra_env),
+                                  merge(merge(desktop_.env(), {{"XDG_CONFIG_HOME", config_path_.string()}}), extra_env),
                                   Stream::Discard,
                                   Stream::Capture,
                                   {}});
@@ -25,7 +36,7 @@ MagnifierRun::~MagnifierRun() {
 }
 
 std::filesystem::path MagnifierRun::settings_file() const {
-    return config_home_.path() / "Orlenda" / "registry.reg";
+    return config_path_ / "Orlenda" / "registry.reg";
 }
 
 std::string MagnifierRun::describe() {
@@ -41,18 +52,22 @@ std::string MagnifierRun::describe() {
 }
 
 WindowId MagnifierRun::wait_for_window(std::chrono::milliseconds timeout) {
+    return wait_for_window("^Magnifier", timeout);
+}
+
+WindowId MagnifierRun::wait_for_window(const std::string& name_regex, std::chrono::milliseconds timeout) {
     std::vector<WindowId> found;
     const bool ok = wait_until(
         [&] {
             if (!process_->running()) return true;
-            found = desktop_.find_windows(process_->pid(), "^Magnifier");
+            found = desktop_.find_windows(process_->pid(), name_regex);
             return found.size() == 1;
         },
         timeout, std::chrono::milliseconds(25));
     if (!process_->running()) throw std::runtime_error("the magnifier ended before showing its window: " + describe());
     if (!ok) {
         throw std::runtime_error("the magnifier showed " + std::to_string(found.size()) +
-                                 " visible windows named ^Magnifier within " + std::to_string(timeout.count()) +
+                                 " visible windows named " + name_regex + " within " + std::to_string(timeout.count()) +
                                  " ms instead of one; " + describe());
     }
     return found.front();

@@ -20,18 +20,26 @@ public:
     // Starts the program with XDG_CONFIG_HOME in a fresh temporary folder, so no run sees the
     // settings of another. extra_env is applied last.
     MagnifierRun(const VirtualDisplay& display, const std::string& executable, const EnvOverrides& extra_env = {});
+    // Starts the program with XDG_CONFIG_HOME in a folder the caller owns, which must outlive
+    // the run: runs one after another then see the same settings, as a user's starts would, and
+    // a test can put a settings file there first.
+    MagnifierRun(const VirtualDisplay& display, const std::string& executable, const EnvOverrides& extra_env,
+                 const std::filesystem::path& config_home);
     ~MagnifierRun();
     MagnifierRun(const MagnifierRun&) = delete;
     MagnifierRun& operator=(const MagnifierRun&) = delete;
 
     Process& process() { return *process_; }
     const Desktop& desktop() const { return desktop_; }
-    const TempDir& config_home() const { return config_home_; }
+    const std::filesystem::path& config_home() const { return config_path_; }
     std::filesystem::path settings_file() const;
 
     // Waits until the process shows exactly one visible window named "Magnifier..." and returns
     // it. Throws with what was seen (and the exit status and stderr if the process ended).
     WindowId wait_for_window(std::chrono::milliseconds timeout = std::chrono::milliseconds(15000));
+    // The same for a window whose name matches the extended regex (the caption is translated).
+    WindowId wait_for_window(const std::string& name_regex,
+                             std::chrono::milliseconds timeout = std::chrono::milliseconds(15000));
 
     // Closes the window through the window manager and waits for the exit.
     std::optional<ExitStatus> close(WindowId window,
@@ -41,8 +49,11 @@ public:
     std::string describe();
 
 private:
+    void start(const std::string& executable, const EnvOverrides& extra_env);
+
     Desktop desktop_;
-    TempDir config_home_;
+    std::optional<TempDir> own_config_home_;
+    std::filesystem::path config_path_;
     std::optional<Process> process_;
 };
 

@@ -86,4 +86,11 @@ ScreenModel pattern_screen(int screen_width, int screen_height);
 std::string compare_magnified(const Image& client, const Magnification& view, const ScreenModel& screen,
                               int ignore_bottom_rows);
 
+// As compare_magnified, but only at the client pixels for which `compared(client_x, client_y)`
+// holds, for views partly hidden (by a popup, say). A region with fewer than `minimum` pixels
+// is reported as a mismatch, so a check whose region came out empty cannot pass.
+std::string compare_magnified_where(const Image& client, const Magnification& view, const ScreenModel& screen,
+                                    const std::function<bool(int client_x, int client_y)>& compared,
+                                    long long minimum);
+
 }  // namespace e2e
