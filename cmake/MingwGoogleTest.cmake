@@ -1,0 +1,23 @@
+# GoogleTest for the cross build. No prebuilt GoogleTest exists for MinGW-w64, so it is built
+# here from the sources of Debian's googletest package, with the targets find_package(GTest)
+# gives a native build.
+set(MAGNIFIER_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources built for the cross build")
+if(NOT EXISTS ${MAGNIFIER_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found in ${MAGNIFIER_GTEST_SOURCE_DIR} (Debian package googletest)")
+endif()
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+# GoogleTest is not this project's code: its warnings are its own business.
+add_subdirectory(${MAGNIFIER_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(_target gtest gtest_main)
+  get_target_property(_options ${_target} COMPILE_OPTIONS)
+  if(_options)
+    list(REMOVE_ITEM _options -Werror)
+    set_target_properties(${_target} PROPERTIES COMPILE_OPTIONS "${_options}")
+  endif()
+endforeach()
+if(NOT TARGET GTest::gtest)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+endif()

@@ -1,0 +1,319 @@
+// magnifier.exe under Wine on a private X server whose whole screen shows a pattern in which every
+// pixel is unique: the caption, the magnified view pixel for pixel, the keypad and wheel zoom, the
+// topmost state, the context menu's language choice, and the settings in Wine's registry after
+// the window is closed.
+//
+// MAGNIFIER_WIN_EXE names the program; WINE_LOADER the Wine loader (wine64 by default).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "harness/Desktop.h"
+#include "harness/Magnifier.h"
+#include "harness/Process.h"
+#include "harness/Screen.h"
+#include "harness/TempDir.h"
+#include "harness/VirtualDisplay.h"
+#include "harness/Wait.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kScreenWidth = 1920;
+constexpr int kScreenHeight = 1080;
+// The key hint and the credit line are painted over the bottom rows.
+constexpr int kHintRows = 20;
+constexpr auto kTimeout = 10000ms;
+constexpr Point kWindowPlace{1500, 760};
+constexpr Point kFarCursor{400, 300};
+
+std::string environmentOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// The values of one registry key as `reg query` prints them: name -> data in hex.
+using RegistryValues = std::map<std::string, std::string>;
+
+class MagnifierUnderWine : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        try {
+            program_ = environmentOr("MAGNIFIER_WIN_EXE", "");
+            if (program_.empty()) throw std::runtime_error("MAGNIFIER_WIN_EXE is not set");
+            loader_ = environmentOr("WINE_LOADER", "wine64");
+            prefix_ = std::make_unique<TempDir>("magnifier-wine-e2e");
+            display_ = std::make_unique<VirtualDisplay>(VirtualDisplay::Options{kScreenWidth, kScreenHeight, 24});
+            paint_root_background(display_->x(), UniquePattern::image(kScreenWidth, kScreenHeight));
+            // A new prefix, made without a display so that nothing of it shows on the test screen.
+            EnvOverrides boot = wineEnvironment();
+            boot["DISPLAY"] = std::nullopt;
+            const CommandResult made = run_command({"wineboot", "-i"}, boot, 180000ms);
+            if (!made.status.success()) {
+                throw std::runtime_error("wineboot -i failed with " + made.status.describe() + ": " + made.err);
+            }
+            run_command({"wineserver", "-w"}, boot, 60000ms);
+        } catch (const std::exception& error) {
+            setup_error_ = error.what();
+        }
+    }
+
+    static void TearDownTestSuite() {
+        if (prefix_) {
+            try {
+                run_command({"wineserver", "-k"}, wineEnvironment(), 30000ms);
+            } catch (const std::exception&) {
+                // Nothing left to stop.
+            }
+        }
+        display_.reset();
+        prefix_.reset();
+    }
+
+    static EnvOverrides wineEnvironment() {
+        EnvOverrides env = display_ ? display_->env() : EnvOverrides{};
+        env["WINEPREFIX"] = prefix_->str();
+        env["WINEDEBUG"] = "-all";
+        env["WINEDLLOVERRIDES"] = "mscoree=;mshtml=";
+        env["WINEARCH"] = "win64";
+        return env;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(setup_error_.empty()) << "cannot prepare the test: " << setup_error_;
+        // Every run starts from a registry without the program's settings.
+        run_command({loader_, "reg", "delete", "HKCU\\Software\\Orlenda", "/f"}, wineEnvironment(), 60000ms);
+        desktop_ = std::make_unique<Desktop>(wineEnvironment());
+        desktop_->move_mouse(kFarCursor);
+    }
+
+    void TearDown() override {
+        process_.reset();  // ends the program if a test left it running
+    }
+
+    void start(const EnvOverrides& extra = {}) {
+        SpawnOptions options;
+        options.argv = {loader_, program_};
+        options.env = merge(wineEnvironment(), extra);
+        process_.emplace(std::move(options));
+        const auto found = wait_for_value([&] { return desktop_->find_windows("^(Magnifier|Nagy[^ ]*) \\["); },
+                                          [](const std::vector<WindowId>& w) { return w.size() == 1; }, 60000ms,
+                                          100ms);
+        ASSERT_TRUE(found.ok) << found.last.size() << " magnifier windows after 60 s; " << describe();
+        window_ = found.last.front();
+    }
+
+    // Moves the window to the lower right, away from what the tests magnify.
+    void moveAway() {
+        desktop_->move(window_, kWindowPlace.x, kWindowPlace.y);
+        const auto moved = wait_for_value([&] { return desktop_->client_geometry(window_); },
+                                          [](const Rect& r) { return r.x >= kWindowPlace.x && r.y >= kWindowPlace.y; },
+                                          kTimeout);
+        ASSERT_TRUE(moved.ok) << "the client stays at " << to_string(moved.last);
+    }
+
+    std::string describe() {
+        if (!process_) return "not started";
+        std::string text;
+        if (auto status = process_->poll()) text += "ended: " + status->describe() + "; ";
+        return text + "stderr: " + process_->stderr_text();
+    }
+
+    ::testing::AssertionResult shows_caption(const std::string& expected) {
+        const auto seen = wait_for_value([&] { return desktop_->caption(window_); },
+                                         [&](const std::optional<std::string>& c) { return c == expected; }, kTimeout);
+        if (seen.ok) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "caption still " << (seen.last ? '"' + *seen.last + '"' : "unset")
+                                             << ", expected \"" << expected << "\"; " << describe();
+    }
+
+    ::testing::AssertionResult shows_magnified(Point cursor, int zoom) {
+        const Rect client = desktop_->client_geometry(window_);
+        const Magnification view{cursor, client.width, client.height, zoom};
+        const Point origin = view.origin();
+        const Rect source{origin.x, origin.y, (client.width + zoom - 1) / zoom, (client.height + zoom - 1) / zoom};
+        if (source.intersects(client.grown(40))) {
+            return ::testing::AssertionFailure() << "test set-up: the captured area " << to_string(source)
+                                                 << " overlaps the magnifier's window " << to_string(client);
+        }
+        desktop_->move_mouse(cursor);
+        const ScreenModel screen = pattern_screen(kScreenWidth, kScreenHeight);
+        const auto seen = wait_for_value(
+            [&] { return compare_magnified(grab_screen(display_->x(), client), view, screen, kHintRows); },
+            [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout, 50ms);
+        if (seen.ok) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "after " << kTimeout.count() << " ms: " << seen.last;
+    }
+
+    // Closes the window through the window manager; the program must end with status 0.
+    void closeAndExpectSuccess() {
+        desktop_->close(window_);
+        const auto status = process_->wait_for(20000ms);
+        ASSERT_TRUE(status.has_value()) << "still running 20 s after the close request; " << describe();
+        EXPECT_TRUE(status->success()) << describe();
+    }
+
+    RegistryValues query(const std::string& key) {
+        const CommandResult result = run_command({loader_, "reg", "query", key}, wineEnvironment(), 60000ms);
+        RegistryValues values;
+        static const std::regex line(R"(^\s+(\S+)\s+REG_BINARY\s+([0-9A-Fa-f]*)\s*$)");
+        std::istringstream lines(result.out);
+        for (std::string text; std::getline(lines, text);) {
+            if (!text.empty() && text.back() == '\r') text.pop_back();
+            std::smatch match;
+            if (std::regex_match(text, match, line)) values[match[1]] = match[2];
+        }
+        return values;
+    }
+
+    // A stored 2-byte value as a number (low byte first), or -1.
+    static long number(const RegistryValues& values, const std::string& name) {
+        const auto it = values.find(name);
+        if (it == values.end() || it->second.size() != 4) return -1;
+        const long low = std::stol(it->second.substr(0, 2), nullptr, 16);
+        const long high = std::stol(it->second.substr(2, 2), nullptr, 16);
+        return low + 256 * high;
+    }
+
+    static inline std::string program_;
+    static inline std::string loader_;
+    static inline std::unique_ptr<TempDir> prefix_;
+    static inline std::unique_ptr<VirtualDisplay> display_;
+    static inline std::string setup_error_;
+    std::unique_ptr<Desktop> desktop_;
+    std::optional<Process> process_;
+    WindowId window_ = 0;
+};
+
+TEST_F(MagnifierUnderWine, StartsAtZoomTwoAndShowsTheScreenAroundTheCursorExactly) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    const Rect client = desktop_->client_geometry(window_);
+    EXPECT_EQ(client.width, 200);
+    EXPECT_EQ(client.height, 200);
+    moveAway();
+    EXPECT_TRUE(shows_magnified(kFarCursor, 2));
+    // The view follows the cursor.
+    EXPECT_TRUE(shows_magnified(Point{kFarCursor.x + 37, kFarCursor.y - 23}, 2));
+    // Pixels beyond the screen's edge are black.
+    EXPECT_TRUE(shows_magnified(Point{0, 0}, 2));
+}
+
+TEST_F(MagnifierUnderWine, KeypadPlusAndMinusZoomInAndOut) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    desktop_->activate(window_);
+    desktop_->key({"KP_Add"});
+    ASSERT_TRUE(shows_caption("Magnifier [3:1]"));
+    EXPECT_TRUE(shows_magnified(kFarCursor, 3));
+    desktop_->key({"KP_Subtract", "KP_Subtract"});
+    ASSERT_TRUE(shows_caption("Magnifier [1:1]"));
+    EXPECT_TRUE(shows_magnified(kFarCursor, 1));
+    // Eight steps up from 1, at an odd cursor position: the captured area's edge is a half pixel.
+    desktop_->key(std::vector<std::string>(7, "KP_Add"));
+    ASSERT_TRUE(shows_caption("Magnifier [8:1]"));
+    EXPECT_TRUE(shows_magnified(Point{401, 301}, 8));
+}
+
+TEST_F(MagnifierUnderWine, TheWheelZoomsOneStepPerNotch) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    const Rect client = desktop_->client_geometry(window_);
+    desktop_->move_mouse(Point{client.x + 100, client.y + 100});
+    run_checked({"xdotool", "click", "4"}, desktop_->env());
+    ASSERT_TRUE(shows_caption("Magnifier [3:1]"));
+    run_checked({"xdotool", "click", "--repeat", "2", "--delay", "50", "5"}, desktop_->env());
+    ASSERT_TRUE(shows_caption("Magnifier [1:1]"));
+    EXPECT_TRUE(shows_magnified(kFarCursor, 1));
+}
+
+TEST_F(MagnifierUnderWine, StaysAboveOtherWindows) {
+    start();
+    const auto state = wait_for_value(
+        [&] {
+            return run_command({"xprop", "-id", hex_id(window_), "_NET_WM_STATE"}, desktop_->env()).out;
+        },
+        [](const std::string& text) { return text.find("_NET_WM_STATE_ABOVE") != std::string::npos; }, kTimeout);
+    EXPECT_TRUE(state.ok) << "_NET_WM_STATE: " << state.last;
+}
+
+TEST_F(MagnifierUnderWine, ChoosingMagyarFromTheMenuAndClosingSavesTheSettings) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    desktop_->activate(window_);
+    desktop_->key({"KP_Add"});
+    ASSERT_TRUE(shows_caption("Magnifier [3:1]"));
+
+    // The context menu: title, English, Magyar (the separator is skipped).
+    const Rect client = desktop_->client_geometry(window_);
+    desktop_->move_mouse(Point{client.x + 60, client.y + 60});
+    run_checked({"xdotool", "click", "3"}, desktop_->env());
+    std::this_thread::sleep_for(700ms);  // the menu opens
+    desktop_->key({"Down", "Down", "Down", "Return"}, 100);
+    ASSERT_TRUE(shows_caption("Nagy\xC3\xADt\xC3\xB3 [3:1]"));
+
+    const Rect before = desktop_->client_geometry(window_);
+    closeAndExpectSuccess();
+
+    const RegistryValues family = query("HKCU\\Software\\Orlenda");
+    EXPECT_EQ(number(family, "Language"), 0) << "Language is " << (family.count("Language") ? family.at("Language") : "missing");
+    const RegistryValues own = query("HKCU\\Software\\Orlenda\\Kitmora Magnifier");
+    EXPECT_EQ(number(own, "Zoom"), 3);
+    // The outer size and position: the client plus the window's frame, as Windows counts it.
+    const long width = number(own, "WindowWidth");
+    const long height = number(own, "WindowHeight");
+    const long left = number(own, "WindowLeft");
+    const long top = number(own, "WindowTop");
+    EXPECT_GE(width, 200);
+    EXPECT_LE(width, 240);
+    EXPECT_GE(height, 200);
+    EXPECT_LE(height, 260);
+    EXPECT_GE(left, before.x - 40);
+    EXPECT_LE(left, before.x);
+    EXPECT_GE(top, before.y - 60);
+    EXPECT_LE(top, before.y);
+}
+
+TEST_F(MagnifierUnderWine, ASecondStartRestoresZoomAndLanguage) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    desktop_->activate(window_);
+    desktop_->key({"KP_Add", "KP_Add", "KP_Add"});
+    ASSERT_TRUE(shows_caption("Magnifier [5:1]"));
+    closeAndExpectSuccess();
+    run_checked({loader_, "reg", "add", "HKCU\\Software\\Orlenda", "/v", "Language", "/t", "REG_BINARY", "/d",
+                 "0000", "/f"},
+                wineEnvironment(), 60000ms);
+    start();
+    EXPECT_TRUE(shows_caption("Nagy\xC3\xADt\xC3\xB3 [5:1]"));
+    closeAndExpectSuccess();
+}
+
+TEST_F(MagnifierUnderWine, ReportsThePaintedFramesOnRequest) {
+    start({{"MAGNIFIER_STATS", "1"}});
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    std::this_thread::sleep_for(1000ms);
+    closeAndExpectSuccess();
+    const std::string errors = process_->stderr_text();
+    static const std::regex frames(R"(magnifier: frames ([0-9]+))");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(errors, match, frames)) << "stderr: " << errors;
+    EXPECT_GT(std::stol(match[1]), 10) << "a second of 10 ms ticks painted almost nothing";
+}
+
+}  // namespace
+}  // namespace e2e
