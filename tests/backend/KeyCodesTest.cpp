@@ -2,16 +2,12 @@
 // minus are the zoom keys.
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
-
 #include "platform/linux/KeyCodes.h"
 
 namespace platform::linuxx11 {
 namespace {
 
-int code(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    return virtualKeyFor(QKeyEvent(QEvent::KeyPress, key, modifiers));
-}
+int code(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { return virtualKeyFor(key, modifiers); }
 
 TEST(KeyCodes, TheKeypadHasCodesOfItsOwn) {
     EXPECT_EQ(code(Qt::Key_Plus, Qt::KeypadModifier), 107);

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QWidgetAction>
 
+#include "QtTestApplication.h"
 #include "platform/linux/QtMenus.h"
 #include "platform/soft/SoftGraphics.h"
 
@@ -22,13 +22,9 @@ public:
 
 class QtMenusTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "qt-menus-test";
-        static char* argv[] = {name, nullptr};
-        static QApplication application(argc, argv);
-    }
+    static void SetUpTestSuite() { application = backendtest::startQtApplication(); }
+    static void TearDownTestSuite() { application.reset(); }
+    static inline std::unique_ptr<QApplication> application;
     NoScreen screen;
     soft::SoftGraphics graphics{screen};
     QtMenus menus{graphics};

@@ -2,9 +2,8 @@
 
 namespace platform::linuxx11 {
 
-int virtualKeyFor(const QKeyEvent& event) {
-    const int key = event.key();
-    if (event.modifiers() & Qt::KeypadModifier) {
+int virtualKeyFor(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) {
         // The numeric keypad has codes of its own, apart from the main keyboard's.
         switch (key) {
             case Qt::Key_Plus: return 107;      // VK_ADD

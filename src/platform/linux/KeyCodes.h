@@ -5,7 +5,8 @@
 namespace platform::linuxx11 {
 
 // The key's virtual-key code, or 0 for a key without one.
-int virtualKeyFor(const QKeyEvent& event);
+int virtualKeyFor(int key, Qt::KeyboardModifiers modifiers);
+inline int virtualKeyFor(const QKeyEvent& event) { return virtualKeyFor(event.key(), event.modifiers()); }
 
 // The shift state of the form's events: 1 Shift, 2 Ctrl, 4 Alt.
 int shiftStateFor(Qt::KeyboardModifiers modifiers);
