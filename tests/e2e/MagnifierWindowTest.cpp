@@ -7,98 +7,24 @@
 #include <memory>
 #include <string>
 
-#include "harness/Desktop.h"
-#include "harness/Magnifier.h"
-#include "harness/Screen.h"
-#include "harness/VirtualDisplay.h"
-#include "harness/Wait.h"
+#include "DesktopSuite.h"
 
 namespace e2e {
 namespace {
 
-constexpr int kScreenWidth = 1920;
-constexpr int kScreenHeight = 1080;
-// The key hint and the credit line are painted over the bottom rows.
-constexpr int kHintRows = 20;
-constexpr auto kTimeout = std::chrono::milliseconds(5000);
 // Each test first moves the window into the lower right part of the screen, so the area the
 // magnifier captures around these cursor positions never contains its own window.
 constexpr Point kWindowPlace{1500, 760};
 constexpr Point kFarCursor{400, 300};
 
-class MagnifierWindow : public ::testing::Test {
+class MagnifierWindow : public DesktopSuite<MagnifierWindow> {
 protected:
-    // One server per suite: starting Xvfb and openbox costs more than most tests.
-    static void SetUpTestSuite() {
-        try {
-            display_ = std::make_unique<VirtualDisplay>(VirtualDisplay::Options{kScreenWidth, kScreenHeight, 24});
-            paint_root_background(display_->x(), UniquePattern::image(kScreenWidth, kScreenHeight));
-        } catch (const std::exception& error) {
-            display_.reset();
-            setup_error_ = error.what();
-        }
-    }
-    static void TearDownTestSuite() { display_.reset(); }
-
     void SetUp() override {
-        ASSERT_TRUE(display_) << "cannot start the virtual display: " << setup_error_;
-        run_ = std::make_unique<MagnifierRun>(*display_, MAGNIFIER_EXE, EnvOverrides{{"QT_QPA_PLATFORM", std::nullopt}});
-        window_ = run_->wait_for_window();
-        desktop().move(window_, kWindowPlace.x, kWindowPlace.y);
-        const auto moved = wait_for_value([&] { return desktop().client_geometry(window_); },
-                                          [](const Rect& r) { return r.x >= kWindowPlace.x && r.y >= kWindowPlace.y; },
-                                          kTimeout);
-        ASSERT_TRUE(moved.ok) << "moved to " << kWindowPlace.x << "," << kWindowPlace.y << " but the client stays at "
-                              << to_string(moved.last);
+        DesktopSuite::SetUp();
+        if (HasFatalFailure()) return;
+        start();
+        ASSERT_TRUE(place_client(kWindowPlace));
     }
-
-    void TearDown() override { run_.reset(); }
-
-    const Desktop& desktop() const { return run_->desktop(); }
-
-    ::testing::AssertionResult shows_caption(const std::string& expected) {
-        const auto seen = wait_for_value([&] { return desktop().caption(window_); },
-                                         [&](const std::optional<std::string>& c) { return c == expected; }, kTimeout);
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "caption still " << (seen.last ? '"' + *seen.last + '"' : "unset")
-                                             << " after " << kTimeout.count() << " ms, expected \"" << expected
-                                             << "\"; " << run_->describe();
-    }
-
-    ::testing::AssertionResult has_client_size(int width, int height) {
-        const auto seen = wait_for_value([&] { return desktop().client_geometry(window_); },
-                                         [&](const Rect& r) { return r.width == width && r.height == height; },
-                                         kTimeout);
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "client is " << to_string(seen.last) << " after " << kTimeout.count()
-                                             << " ms, expected " << width << "x" << height;
-    }
-
-    // Puts the cursor at `cursor` and waits until the client area shows the screen around it
-    // magnified `zoom` times, exactly.
-    ::testing::AssertionResult shows_magnified(Point cursor, int zoom) {
-        const Rect client = desktop().client_geometry(window_);
-        const Magnification view{cursor, client.width, client.height, zoom};
-        const Point origin = view.origin();
-        const Rect source{origin.x, origin.y, (client.width + zoom - 1) / zoom, (client.height + zoom - 1) / zoom};
-        // The frame and shadow of the window lie around the client; 40 pixels covers them.
-        if (source.intersects(client.grown(40))) {
-            return ::testing::AssertionFailure() << "test set-up: the captured area " << to_string(source)
-                                                 << " overlaps the magnifier's window " << to_string(client);
-        }
-        desktop().move_mouse(cursor);
-        const ScreenModel screen = pattern_screen(kScreenWidth, kScreenHeight);
-        const auto seen = wait_for_value(
-            [&] { return compare_magnified(grab_screen(display_->x(), client), view, screen, kHintRows); },
-            [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout, std::chrono::milliseconds(30));
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "after " << kTimeout.count() << " ms: " << seen.last;
-    }
-
-    static inline std::unique_ptr<VirtualDisplay> display_;
-    static inline std::string setup_error_;
-    std::unique_ptr<MagnifierRun> run_;
-    WindowId window_ = 0;
 };
 
 TEST_F(MagnifierWindow, StartsAtZoomTwoWithA200By200Client) {
@@ -111,7 +37,7 @@ TEST_F(MagnifierWindow, ShowsEachScreenPixelAsATwoByTwoBlockCentredOnTheCursor) 
     ASSERT_TRUE(shows_magnified(kFarCursor, 2));
     // The block at the centre of the client is the pixel under the cursor.
     const Rect client = desktop().client_geometry(window_);
-    const Image image = grab_screen(display_->x(), client);
+    const Image image = grab_screen(x(), client);
     EXPECT_EQ(UniquePattern::position(image.at(client.width / 2, client.height / 2)), kFarCursor);
     // Another cursor position: the view follows it.
     EXPECT_TRUE(shows_magnified(Point{kFarCursor.x + 37, kFarCursor.y - 23}, 2));
