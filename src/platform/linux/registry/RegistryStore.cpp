@@ -63,14 +63,14 @@ std::int32_t RegistryStore::update(const std::function<bool(RegDocument&)>& edit
     if (int error = pending.commit()) return failed("cannot replace", error);
     failing_ = false;
     if (current.damage)
-        std::cerr << "Registry file " << file_.string() << " was damaged (" << *current.damage << "); kept it as "
+        std::cerr << program_invocation_short_name << ": registry file " << file_.string() << " was damaged (" << *current.damage << "); kept it as "
                   << aside.string() << " and started a new one\n";
     return ERROR_SUCCESS;
 }
 
 std::int32_t RegistryStore::failed(const char* what, int error) {
     if (!failing_.exchange(true))
-        std::cerr << "Settings not saved: " << what << " registry file " << file_.string() << ": "
+        std::cerr << program_invocation_short_name << ": settings not saved: " << what << " registry file " << file_.string() << ": "
                   << std::strerror(error) << '\n';
     return statusOf(error);
 }
