@@ -34,7 +34,7 @@ test-linux: build/CMakeCache.txt
 	cd build && ctest --output-on-failure -j$(JOBS) --timeout 600
 
 build-asan/CMakeCache.txt:
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DMAGNIFIER_SANITIZE=ON -DMAGNIFIER_E2E=OFF -DMAGNIFIER_BENCH=OFF
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DMAGNIFIER_SANITIZE=ON -DMAGNIFIER_HOME_URL=http://example.test/ -DMAGNIFIER_E2E=OFF -DMAGNIFIER_BENCH=OFF
 
 test-sanitize: build-asan/CMakeCache.txt
 	cmake --build build-asan -j$(JOBS)

@@ -1,7 +1,6 @@
 #include "app/FrmMain.h"
 
-#include "app/Arithmetic.h"
-#include "menu/ContextMenu.h"
+#include "base/Arithmetic.h"
 #include "settings/Placement.h"
 #include "settings/RegistryStore.h"
 #include "winsvc/MouseWheel.h"
@@ -9,28 +8,24 @@
 
 namespace app {
 
-FrmMain* frmMain = nullptr;
-
 FrmMain::FrmMain(platform::FormToolkit& toolkit) {
-    frmMain = this;
     platform::FormDesign design;
     design.caption = "Magnifier";
     design.clientWidth = 200;
     design.clientHeight = 200;
     design.timerIntervalMs = 10;
-    form_ = toolkit.createForm(design, *this);
+    mForm = toolkit.createForm(design, *this);
 }
 
 FrmMain::~FrmMain() {
     // The window goes with the form, and the wheel hook with the window.
-    form_.reset();
+    mForm.reset();
     winsvc::forgetWheelHook();
-    if (frmMain == this) frmMain = nullptr;
 }
 
-void FrmMain::start() { form_->loadAndShow(); }
+void FrmMain::start() { mForm->loadAndShow(); }
 
-platform::Handle FrmMain::hWnd() const { return form_->hWnd(); }
+platform::Handle FrmMain::hWnd() const { return mForm->hWnd(); }
 
 std::string FrmMain::getLang(const std::string& hu, const std::string& en) const { return AppLang != 0 ? en : hu; }
 
@@ -41,58 +36,59 @@ void FrmMain::setLang(std::int32_t language) {
 
 void FrmMain::keyZoom(std::int16_t keyCode, std::int16_t /*shift*/) {
     if (keyCode == VK_ADD) {
-        if (size_ < kMaxZoom) size_ = static_cast<std::int16_t>(size_ + 1);
+        stepZoom(+1);
     } else if (keyCode == VK_SUBTRACT) {
-        if (size_ > kMinZoom) size_ = static_cast<std::int16_t>(size_ - 1);
+        stepZoom(-1);
     }
 }
 
 void FrmMain::Form_Load() {
     // 1. The window's initial outer size is its minimum.
-    minWidth_ = twipsToPixels(form_->Width());
-    minHeight_ = twipsToPixels(form_->Height());
+    minWidth = base::twipsToPixels(mForm->Width());
+    minHeight = base::twipsToPixels(mForm->Height());
     // 2. The family's language, written straight back.
     setLang(settings::loadLanguage());
     // 3. Zoom.
-    size_ = settings::restoreZoom();
+    mSize = settings::restoreZoom();
     // 4. Saved size, bounded.
-    settings::restoreSize(minWidth_, minHeight_, winWidth_, winHeight_);
+    settings::restoreSize(minWidth, minHeight, winWidth, winHeight);
     // 5. The minimum goes to twips before any size is written: writing the size raises the
     //    resize handler at once, and it compares in twips.
-    minWidth_ = mul32(minWidth_, kTwipsPerPixel);
-    minHeight_ = mul32(minHeight_, kTwipsPerPixel);
+    minWidth = base::mul32(minWidth, base::kTwipsPerPixel);
+    minHeight = base::mul32(minHeight, base::kTwipsPerPixel);
     // 6. Always set, so a first start rounds the initial size to whole pixels.
-    form_->setWidth(pixelsToTwips(winWidth_));
-    form_->setHeight(pixelsToTwips(winHeight_));
+    mForm->setWidth(base::pixelsToTwips(winWidth));
+    mForm->setHeight(base::pixelsToTwips(winHeight));
     // 7. Saved position, bounded to the screen.
-    settings::restorePosition(*form_, winWidth_, winHeight_, winLeft_, winTop_);
+    settings::restorePosition(*mForm, winWidth, winHeight, winLeft, winTop);
     // 8. The wheel zooms.
-    winsvc::hookWheel(form_->hWnd());
+    winsvc::hookWheel(mForm->hWnd(), *this);
     // 9. Always on top.
     mStyle = std::make_unique<winsvc::clsStyle>();
-    mStyle->setClient(form_.get());
+    mStyle->setClient(mForm.get());
     mStyle->setTopMost(true);
 }
 
 void FrmMain::Form_Resize() {
-    if (form_->WindowState() == platform::WINDOW_MINIMIZED) return;
+    if (mForm->WindowState() == platform::WINDOW_MINIMIZED) return;
     // Each write raises this handler again, nested; that run already applies the rule, so each
     // dimension is written at most once.
-    if (form_->Width() < static_cast<float>(minWidth_)) form_->setWidth(static_cast<float>(minWidth_));
-    if (form_->Height() < static_cast<float>(minHeight_)) form_->setHeight(static_cast<float>(minHeight_));
+    if (mForm->Width() < static_cast<float>(minWidth)) mForm->setWidth(static_cast<float>(minWidth));
+    if (mForm->Height() < static_cast<float>(minHeight)) mForm->setHeight(static_cast<float>(minHeight));
 }
 
 void FrmMain::Form_Unload(std::int16_t& /*cancel*/) {
-    settings::savePlacement(*form_, size_);
+    settings::savePlacement(*mForm, mSize);
     mStyle.reset();
-    frmMain = nullptr;
+    // The hook stays on the window until it is destroyed, but there is nothing left to zoom.
+    winsvc::releaseWheelZoom();
 }
 
 void FrmMain::Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) { keyZoom(keyCode, shift); }
 
 void FrmMain::Form_MouseUp(std::int16_t button, std::int16_t /*shift*/, float /*x*/, float /*y*/) {
     if (button != 2) return;
-    menu::runContextCommand(*this, menu::showContextMenu());
+    menu::runContextCommand(*this, menu::showContextMenu(*this));
 }
 
 }  // namespace app

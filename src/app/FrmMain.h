@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "base/Zoom.h"
+#include "menu/ContextMenu.h"
 #include "platform/FormToolkit.h"
 #include "platform/Types.h"
 
@@ -16,14 +18,12 @@ namespace app {
 
 // Painted at the bottom right of the view in every language.
 inline constexpr const char* kCreditLine = "\xC2\xA9 Orlenda";
-inline constexpr std::int16_t kMinZoom = 1;
-inline constexpr std::int16_t kMaxZoom = 18;
 inline constexpr std::int16_t VK_ADD = 107;
 inline constexpr std::int16_t VK_SUBTRACT = 109;
 
-class FrmMain : public platform::FormEvents {
+class FrmMain : public platform::FormEvents, public menu::ContextMenuHost {
 public:
-    // Creates the window (not yet shown) with its timer; makes this the global frmMain.
+    // Creates the window (not yet shown) with its timer.
     explicit FrmMain(platform::FormToolkit& toolkit);
     ~FrmMain() override;
     FrmMain(const FrmMain&) = delete;
@@ -33,22 +33,22 @@ public:
     void start();
 
     // The zoom factor: plain accessors, no range check; every writer keeps 1..18.
-    std::int16_t size() const { return size_; }
-    void setSize(std::int16_t value) { size_ = value; }
+    std::int16_t size() const override { return mSize; }
+    void setSize(std::int16_t value) override { mSize = value; }
 
     // 0 selects the Hungarian texts, anything else the English ones.
     std::int32_t AppLang = 0;
     // A copy of `en` unless AppLang is 0, else of `hu`.
-    std::string getLang(const std::string& hu, const std::string& en) const;
+    std::string getLang(const std::string& hu, const std::string& en) const override;
 
     platform::Handle hWnd() const;
-    platform::Form& form() { return *form_; }
-    const platform::Form& form() const { return *form_; }
+    platform::Form& form() { return *mForm; }
+    const platform::Form& form() const override { return *mForm; }
 
     // One zoom step for the keypad plus (107) and minus (109) keys; other keys do nothing.
     void keyZoom(std::int16_t keyCode, std::int16_t shift);
     // Stores the language for the tool family, then uses it.
-    void setLang(std::int32_t language);
+    void setLang(std::int32_t language) override;
 
     // Events.
     void Form_Load() override;
@@ -59,24 +59,21 @@ public:
     void Timer1_Timer() override;
 
     // The start-up minimum, in twips once start-up has run.
-    std::int32_t minWidth() const { return minWidth_; }
-    std::int32_t minHeight() const { return minHeight_; }
+    std::int32_t minimumWidth() const { return minWidth; }
+    std::int32_t minimumHeight() const { return minHeight; }
 
 private:
-    std::int16_t size_ = 0;
+    std::int16_t mSize = 0;
     std::unique_ptr<winsvc::clsStyle> mStyle;
     // Geometry is kept in 32 bits so that ordinary screens over 2184 pixels cannot overflow it.
-    std::int32_t minWidth_ = 0;
-    std::int32_t minHeight_ = 0;
-    std::int32_t winWidth_ = 0;
-    std::int32_t winHeight_ = 0;
-    std::int32_t winLeft_ = 0;
-    std::int32_t winTop_ = 0;
-    platform::Point cursor_{};
-    std::unique_ptr<platform::Form> form_;
+    std::int32_t minWidth = 0;
+    std::int32_t minHeight = 0;
+    std::int32_t winWidth = 0;
+    std::int32_t winHeight = 0;
+    std::int32_t winLeft = 0;
+    std::int32_t winTop = 0;
+    platform::Point mCursor{};
+    std::unique_ptr<platform::Form> mForm;
 };
-
-// The one window object; cleared at unload.
-extern FrmMain* frmMain;
 
 }  // namespace app

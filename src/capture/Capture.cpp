@@ -1,20 +1,19 @@
 #include "capture/Capture.h"
 
-#include "app/Arithmetic.h"
-#include "app/FrmMain.h"
+#include "base/Arithmetic.h"
 #include "capture/GdiResources.h"
 #include "platform/Services.h"
 
 namespace capture {
 
-platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                         std::int16_t size) {
     const platform::Handle desktop = platform::windows().GetDesktopWindow();
-    const std::int16_t size = app::frmMain->size();
-    const std::int16_t twice = app::mul16(2, size);
-    if (twice == 0) throw app::DivisionByZeroError("zoom factor is 0");
+    const std::int16_t twice = base::mul16(2, size);
+    if (twice == 0) throw base::DivisionByZeroError("zoom factor is 0");
     // The quotient is not truncated: 75.5 with the cursor at 100 gives 24.5, rounded to even.
-    const std::int32_t left = app::toInt32(x - static_cast<double>(width) / twice);
-    const std::int32_t top = app::toInt32(y - static_cast<double>(height) / twice);
+    const std::int32_t left = base::toInt32(x - static_cast<double>(width) / twice);
+    const std::int32_t top = base::toInt32(y - static_cast<double>(height) / twice);
     return captureWindowRect(desktop, false, left, top, width, height);
 }
 

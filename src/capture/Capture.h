@@ -8,8 +8,9 @@
 namespace capture {
 
 // The client-sized screen rectangle whose top-left (width/size x height/size) part is centred on
-// the cursor, with size the main window's zoom factor.
-platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+// the cursor, with size the zoom factor.
+platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                         std::int16_t size);
 
 // A width x height copy of a window's device context at (left, top); `client` takes the client
 // area's context instead of the whole window's.

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/FrmMain.h"
 #include "menu/HomePage.h"
 #include "menu/mcPopupMenu.h"
 #include "platform/Picture.h"
@@ -17,7 +16,7 @@ namespace {
 std::unique_ptr<mcPopupMenu> currentMenu;
 std::vector<platform::PictureRef> pictureSlots;
 
-std::string title(const app::FrmMain& window) {
+std::string title(const ContextMenuHost& window) {
     const platform::AppVersion version = platform::toolkit().version();
     return window.getLang("Nagy\xC3\xADt\xC3\xB3", "Magnifier") + " v" + std::to_string(version.major) + "." +
            std::to_string(version.minor) + "." + std::to_string(version.revision);
@@ -25,8 +24,7 @@ std::string title(const app::FrmMain& window) {
 
 }  // namespace
 
-std::int16_t showContextMenu() {
-    const app::FrmMain& window = *app::frmMain;
+std::int16_t showContextMenu(const ContextMenuHost& window) {
     currentMenu = std::make_unique<mcPopupMenu>();
     pictureSlots.assign(3, nullptr);
 
@@ -41,7 +39,7 @@ std::int16_t showContextMenu() {
     menu.Add(kCommandNone, std::string("-"));
     menu.Add(kCommandHomePage, homePageHost());
 
-    const auto chosen = static_cast<std::int16_t>(menu.Show(static_cast<std::intptr_t>(window.hWnd()), -1, -1, -1));
+    const auto chosen = static_cast<std::int16_t>(menu.Show(static_cast<std::intptr_t>(window.form().hWnd()), -1, -1, -1));
     clearMenuImages();
     return chosen;
 }
@@ -56,12 +54,12 @@ void clearMenuImages() {
     }
 }
 
-void runContextCommand(app::FrmMain& window, std::int16_t command) {
+void runContextCommand(ContextMenuHost& window, std::int16_t command) {
     switch (command) {
         case kCommandEnglish: window.setLang(1); break;
         case kCommandHungarian: window.setLang(0); break;
-        case kCommandZoomIn: window.keyZoom(app::VK_ADD, 0); break;
-        case kCommandZoomOut: window.keyZoom(app::VK_SUBTRACT, 0); break;
+        case kCommandZoomIn: window.stepZoom(+1); break;
+        case kCommandZoomOut: window.stepZoom(-1); break;
         case kCommandHomePage: openHomePage(window.form()); break;
         default: break;
     }

@@ -7,6 +7,8 @@
 
 namespace menu {
 
+const char* const kHomePageUrl = MAGNIFIER_HOME_URL;
+
 std::string homePageHost() {
     std::string_view url = kHomePageUrl;
     const auto scheme = url.find("://");

@@ -6,11 +6,8 @@
 
 namespace menu {
 
-// The complete address (scheme, host, root path); a build option can replace it.
-#ifndef MAGNIFIER_HOME_URL
-#define MAGNIFIER_HOME_URL "http://www.orlenda.hu/"
-#endif
-inline constexpr const char* kHomePageUrl = MAGNIFIER_HOME_URL;
+// The complete address (scheme, host, root path), set by the build option MAGNIFIER_HOME_URL.
+extern const char* const kHomePageUrl;
 // The address's host, shown as the menu item's text.
 std::string homePageHost();
 

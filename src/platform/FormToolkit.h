@@ -96,7 +96,5 @@ public:
     virtual int run() = 0;
 };
 
-// Twips per pixel, fixed whatever the display's own ratio.
-inline constexpr int TWIPS_PER_PIXEL = 15;
 
 }  // namespace platform

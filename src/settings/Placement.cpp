@@ -1,13 +1,13 @@
 #include "settings/Placement.h"
 
-#include "app/Arithmetic.h"
+#include "base/Arithmetic.h"
 #include "platform/Services.h"
 #include "settings/RegistryStore.h"
 
 namespace settings {
 
-std::int32_t screenWidthPixels() { return app::twipsToPixels(platform::toolkit().ScreenWidth()); }
-std::int32_t screenHeightPixels() { return app::twipsToPixels(platform::toolkit().ScreenHeight()); }
+std::int32_t screenWidthPixels() { return base::twipsToPixels(platform::toolkit().ScreenWidth()); }
+std::int32_t screenHeightPixels() { return base::twipsToPixels(platform::toolkit().ScreenHeight()); }
 
 std::int16_t restoreZoom() {
     return static_cast<std::int16_t>(clampLong(1, 18, loadSetting(kProgramKeyName, "Zoom", 2)));
@@ -32,18 +32,18 @@ void restorePosition(platform::Form& form, std::int32_t winWidth, std::int32_t w
     winLeft = clampLong(0, kMissing, loadSetting(kProgramKeyName, "WindowLeft", kMissing));
     winTop = clampLong(0, kMissing, loadSetting(kProgramKeyName, "WindowTop", kMissing));
     if (winLeft == kMissing || winTop == kMissing) return;
-    const std::int32_t left = clampLong(0, app::sub32(screenWidthPixels(), winWidth), winLeft);
-    form.setLeft(app::pixelsToTwips(left));
-    const std::int32_t top = clampLong(0, app::sub32(screenHeightPixels(), winHeight), winTop);
-    form.setTop(app::pixelsToTwips(top));
+    const std::int32_t left = clampLong(0, base::sub32(screenWidthPixels(), winWidth), winLeft);
+    form.setLeft(base::pixelsToTwips(left));
+    const std::int32_t top = clampLong(0, base::sub32(screenHeightPixels(), winHeight), winTop);
+    form.setTop(base::pixelsToTwips(top));
 }
 
 void savePlacement(const platform::Form& form, std::int16_t zoom) {
     saveSetting(kProgramKeyName, "Zoom", zoom);
-    saveSetting(kProgramKeyName, "WindowLeft", clampLong(0, kMissing, app::twipsToPixels(form.Left())));
-    saveSetting(kProgramKeyName, "WindowTop", clampLong(0, kMissing, app::twipsToPixels(form.Top())));
-    saveSetting(kProgramKeyName, "WindowWidth", app::twipsToPixels(form.Width()));
-    saveSetting(kProgramKeyName, "WindowHeight", app::twipsToPixels(form.Height()));
+    saveSetting(kProgramKeyName, "WindowLeft", clampLong(0, kMissing, base::twipsToPixels(form.Left())));
+    saveSetting(kProgramKeyName, "WindowTop", clampLong(0, kMissing, base::twipsToPixels(form.Top())));
+    saveSetting(kProgramKeyName, "WindowWidth", base::twipsToPixels(form.Width()));
+    saveSetting(kProgramKeyName, "WindowHeight", base::twipsToPixels(form.Height()));
 }
 
 }  // namespace settings

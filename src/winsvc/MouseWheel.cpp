@@ -1,21 +1,28 @@
 #include "winsvc/MouseWheel.h"
 
-#include "app/FrmMain.h"
 #include "platform/Services.h"
 
 namespace winsvc {
 namespace {
 
 std::intptr_t prevWndProc = 0;
+// The window procedure has no room for a context, so the hook keeps what it zooms here.
+base::ZoomControl* wheelTarget = nullptr;
 
 }  // namespace
 
 std::intptr_t previousWindowProc() { return prevWndProc; }
 
-void forgetWheelHook() { prevWndProc = 0; }
+void forgetWheelHook() {
+    prevWndProc = 0;
+    wheelTarget = nullptr;
+}
 
-void hookWheel(platform::Handle hwnd) {
+void releaseWheelZoom() { wheelTarget = nullptr; }
+
+void hookWheel(platform::Handle hwnd, base::ZoomControl& zoom) {
     if (prevWndProc != 0) return;
+    wheelTarget = &zoom;
     prevWndProc = platform::windows().SetWindowLongPtr(hwnd, platform::GWL_WNDPROC,
                                                        reinterpret_cast<std::intptr_t>(&wheelWindowProc));
 }
@@ -29,14 +36,9 @@ platform::LResult MAGNIFIER_CALLBACK wheelWindowProc(platform::Handle hwnd, std:
 std::int16_t hiWord(std::uint32_t value) { return static_cast<std::int16_t>((value >> 16) & 0xFFFF); }
 
 void wheelZoom(std::int16_t delta) {
-    app::FrmMain* window = app::frmMain;
     // Messages still arrive after unload, until the window is gone; there is nothing to zoom then.
-    if (window == nullptr) return;
-    if (delta > 0) {
-        if (window->size() < app::kMaxZoom) window->setSize(static_cast<std::int16_t>(window->size() + 1));
-    } else if (delta < 0) {
-        if (window->size() > app::kMinZoom) window->setSize(static_cast<std::int16_t>(window->size() - 1));
-    }
+    if (wheelTarget == nullptr) return;
+    wheelTarget->stepZoom(delta);
 }
 
 }  // namespace winsvc

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "app/FrmMain.h"
+#include "menu/ContextMenu.h"
 
 namespace {
 
@@ -84,6 +85,34 @@ TEST_F(ZoomKeysTest, OutOfRangeSizeIsSteppedNotCorrected) {
     window.setSize(0);
     form->keyDown(kMinus);
     EXPECT_EQ(window.size(), 0);
+}
+
+TEST_F(ZoomKeysTest, KeysWheelAndMenuFollowOneRule) {
+    struct Step {
+        std::int16_t from;
+        std::int16_t in;
+        std::int16_t out;
+    };
+    // Out-of-range factors are only moved towards the range, never corrected.
+    const Step steps[] = {{0, 1, 0}, {1, 2, 1}, {2, 3, 1}, {17, 18, 16}, {18, 18, 17}, {19, 19, 18}};
+    const auto wheel = [&](int notches) {
+        const auto delta = static_cast<std::uint16_t>(static_cast<std::int16_t>(120 * notches));
+        fake.windows.sendMessage(window.hWnd(), platform::WM_MOUSEWHEEL, static_cast<platform::WParam>(delta) << 16, 0);
+    };
+    for (const Step& step : steps) {
+        for (const bool in : {true, false}) {
+            const std::int16_t expected = in ? step.in : step.out;
+            window.setSize(step.from);
+            form->keyDown(in ? kPlus : kMinus);
+            EXPECT_EQ(window.size(), expected) << "key from " << step.from;
+            window.setSize(step.from);
+            wheel(in ? 1 : -1);
+            EXPECT_EQ(window.size(), expected) << "wheel from " << step.from;
+            window.setSize(step.from);
+            menu::runContextCommand(window, in ? menu::kCommandZoomIn : menu::kCommandZoomOut);
+            EXPECT_EQ(window.size(), expected) << "menu from " << step.from;
+        }
+    }
 }
 
 TEST_F(ZoomKeysTest, CaptionFollowsOnlyAtTheNextTick) {

@@ -34,7 +34,7 @@ protected:
         main_ = std::make_unique<app::FrmMain>(toolkit_);
         main_->setSize(5);
         original_ = ::GetWindowLongPtrA(window_.hwnd(), GWLP_WNDPROC);
-        winsvc::hookWheel(window_.handle());
+        winsvc::hookWheel(window_.handle(), *main_);
         window_.forget();
     }
 
@@ -115,7 +115,7 @@ TEST_F(WheelChain, TextPassesThroughTheAnsiProcedureUnchanged) {
 }
 
 TEST_F(WheelChain, ASecondHookIsRefusedSoTheProcedureNeverForwardsToItself) {
-    winsvc::hookWheel(window_.handle());
+    winsvc::hookWheel(window_.handle(), *main_);
     EXPECT_EQ(winsvc::previousWindowProc(), original_);
     EXPECT_EQ(send(WM_MOUSEWHEEL, wheel(120), 0), kWheelAnswer);
     EXPECT_EQ(main_->size(), 6);

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Arithmetic.h"
 #include "platform/soft/PaintPicture.h"
 
 namespace platform::fake {
 namespace {
 
-int toPixels(float twips) { return static_cast<int>(std::nearbyint(twips / TWIPS_PER_PIXEL)); }
-float toTwips(int pixels) { return static_cast<float>(pixels * TWIPS_PER_PIXEL); }
 
 }  // namespace
 
@@ -40,28 +39,28 @@ void FakeForm::setCaption(const std::string& caption) {
     ++captionWrites_;
 }
 
-float FakeForm::Width() const { return toTwips(outerWidth()); }
-float FakeForm::Height() const { return toTwips(outerHeight()); }
-float FakeForm::Left() const { return toTwips(left_); }
-float FakeForm::Top() const { return toTwips(top_); }
+float FakeForm::Width() const { return base::pixelsToTwips(outerWidth()); }
+float FakeForm::Height() const { return base::pixelsToTwips(outerHeight()); }
+float FakeForm::Left() const { return base::pixelsToTwips(left_); }
+float FakeForm::Top() const { return base::pixelsToTwips(top_); }
 
 void FakeForm::setWidth(float twips) {
-    resizeClient(std::max(0, toPixels(twips) - frame_.left - frame_.right), clientHeight_);
+    resizeClient(std::max(0, base::twipsToPixels(twips) - frame_.left - frame_.right), clientHeight_);
     raiseResize();
 }
 
 void FakeForm::setHeight(float twips) {
-    resizeClient(clientWidth_, std::max(0, toPixels(twips) - frame_.top - frame_.bottom));
+    resizeClient(clientWidth_, std::max(0, base::twipsToPixels(twips) - frame_.top - frame_.bottom));
     raiseResize();
 }
 
 void FakeForm::setLeft(float twips) {
-    left_ = toPixels(twips);
+    left_ = base::twipsToPixels(twips);
     syncWindowRect();
 }
 
 void FakeForm::setTop(float twips) {
-    top_ = toPixels(twips);
+    top_ = base::twipsToPixels(twips);
     syncWindowRect();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Arithmetic.h"
 #include "platform/FormToolkit.h"
 #include "platform/fake/FakeScreen.h"
 #include "platform/fake/FakeWindowSystem.h"
@@ -114,8 +115,8 @@ public:
     FakeToolkit(FakeScreen& screen, FakeWindowSystem& windows, soft::SoftGraphics& graphics, std::uint32_t processId);
 
     std::unique_ptr<Form> createForm(const FormDesign& design, FormEvents& events) override;
-    float ScreenWidth() const override { return static_cast<float>(screen_.width() * TWIPS_PER_PIXEL); }
-    float ScreenHeight() const override { return static_cast<float>(screen_.height() * TWIPS_PER_PIXEL); }
+    float ScreenWidth() const override { return base::pixelsToTwips(screen_.width()); }
+    float ScreenHeight() const override { return base::pixelsToTwips(screen_.height()); }
     AppVersion version() const override { return AppVersion{1, 2, 0}; }
     int run() override { return 0; }
 

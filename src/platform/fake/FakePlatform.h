@@ -1,5 +1,9 @@
 #pragma once
 // The whole in-memory desktop, installed as the platform services for as long as it lives.
+// Implements every service deterministically and headless: screen pixels, cursor, windows in
+// z-order with procedure chains, registry, menus (a test picks the item), shell calls recorded.
+// Cannot: show anything, run a message loop by itself (tests raise events and ticks), or time
+// anything: the timer ticks only when a test calls it.
 #include <cstdint>
 
 #include "platform/Services.h"

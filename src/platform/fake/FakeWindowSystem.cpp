@@ -3,29 +3,9 @@
 #include <algorithm>
 
 namespace platform::fake {
-namespace {
-
-// The window system whose windows the windows' own procedure serves.
-FakeWindowSystem* active = nullptr;
-
-// Every fake window's own procedure: records the message and answers as the test says.
-LResult MAGNIFIER_CALLBACK ownWindowProc(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
-    FakeWindow* window = active == nullptr ? nullptr : active->window(hwnd);
-    if (window == nullptr) return 0;
-    window->received.push_back({message, wParam, lParam});
-    return window->onMessage ? window->onMessage(message, wParam, lParam) : 0;
-}
-
-}  // namespace
 
 FakeWindowSystem::FakeWindowSystem(soft::SoftGraphics& graphics, std::uint32_t ownProcessId)
-    : graphics_(graphics), ownProcessId_(ownProcessId) {
-    active = this;
-}
-
-FakeWindowSystem::~FakeWindowSystem() {
-    if (active == this) active = nullptr;
-}
+    : graphics_(graphics), ownProcessId_(ownProcessId) {}
 
 std::list<FakeWindow>::iterator FakeWindowSystem::findWindow(Handle hwnd) {
     return std::find_if(windows_.begin(), windows_.end(), [hwnd](const FakeWindow& w) { return w.hwnd == hwnd; });
@@ -41,7 +21,13 @@ Handle FakeWindowSystem::createWindow(std::uint32_t processId, const Rect& rect)
     w.hwnd = nextWindow_++;
     w.processId = processId;
     w.rect = rect;
-    w.windowProc = reinterpret_cast<std::intptr_t>(&ownWindowProc);
+    // Every fake window's own procedure records the message and answers as the test says.
+    procedures_.add(w.hwnd, [this, hwnd = w.hwnd](std::uint32_t message, WParam wParam, LParam lParam) -> LResult {
+        FakeWindow* target = window(hwnd);
+        if (target == nullptr) return 0;
+        target->received.push_back({message, wParam, lParam});
+        return target->onMessage ? target->onMessage(message, wParam, lParam) : 0;
+    });
     auto firstNormal = std::find_if(windows_.begin(), windows_.end(),
                                     [](const FakeWindow& x) { return (x.exStyle & WS_EX_TOPMOST) == 0; });
     windows_.insert(firstNormal, std::move(w));
@@ -51,6 +37,7 @@ Handle FakeWindowSystem::createWindow(std::uint32_t processId, const Rect& rect)
 void FakeWindowSystem::destroyWindow(Handle hwnd) {
     auto it = findWindow(hwnd);
     if (it != windows_.end()) windows_.erase(it);
+    procedures_.remove(hwnd);
 }
 
 std::vector<Handle> FakeWindowSystem::zOrder() const {
@@ -60,9 +47,7 @@ std::vector<Handle> FakeWindowSystem::zOrder() const {
 }
 
 LResult FakeWindowSystem::sendMessage(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
-    FakeWindow* w = window(hwnd);
-    if (w == nullptr) return 0;
-    return CallWindowProc(w->windowProc, hwnd, message, wParam, lParam);
+    return procedures_.send(hwnd, message, wParam, lParam);
 }
 
 bool FakeWindowSystem::GetCursorPos(Point& point) {
@@ -126,8 +111,7 @@ std::intptr_t FakeWindowSystem::SetWindowLongPtr(Handle hwnd, int index, std::in
         previous = w->exStyle;
         w->exStyle = static_cast<std::int32_t>(value);
     } else if (index == GWL_WNDPROC) {
-        previous = w->windowProc;
-        w->windowProc = value;
+        previous = procedures_.replace(hwnd, value);
     }
     return previous;
 }
@@ -136,14 +120,13 @@ std::intptr_t FakeWindowSystem::GetWindowLongPtr(Handle hwnd, int index) {
     FakeWindow* w = window(hwnd);
     if (w == nullptr) return 0;
     if (index == GWL_EXSTYLE) return w->exStyle;
-    if (index == GWL_WNDPROC) return w->windowProc;
+    if (index == GWL_WNDPROC) return procedures_.current(hwnd);
     return 0;
 }
 
 LResult FakeWindowSystem::CallWindowProc(std::intptr_t proc, Handle hwnd, std::uint32_t message, WParam wParam,
                                          LParam lParam) {
-    if (proc == 0) return 0;
-    return reinterpret_cast<WindowProc>(proc)(hwnd, message, wParam, lParam);
+    return procedures_.call(proc, hwnd, message, wParam, lParam);
 }
 
 Handle FakeWindowSystem::GetWindow(Handle hwnd, std::uint32_t command) {

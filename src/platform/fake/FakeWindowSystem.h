@@ -8,6 +8,7 @@
 
 #include "platform/WindowSystem.h"
 #include "platform/soft/SoftGraphics.h"
+#include "platform/soft/WindowProcChain.h"
 
 namespace platform::fake {
 
@@ -16,7 +17,6 @@ struct FakeWindow {
     std::uint32_t processId = 0;
     Rect rect{};
     std::int32_t exStyle = 0;
-    std::intptr_t windowProc = 0;
     // What the window's own procedure does with a message that reaches it.
     std::function<LResult(std::uint32_t, WParam, LParam)> onMessage;
     // Messages that reached the window's own procedure, in order.
@@ -31,7 +31,6 @@ struct FakeWindow {
 class FakeWindowSystem : public WindowSystem {
 public:
     FakeWindowSystem(soft::SoftGraphics& graphics, std::uint32_t ownProcessId);
-    ~FakeWindowSystem() override;
 
     // Test controls.
     void setCursor(int x, int y) { cursor_ = Point{x, y}; }
@@ -71,6 +70,7 @@ private:
     Point cursor_{};
     bool cursorFails_ = false;
     std::list<FakeWindow> windows_;  // front is the top of the z-order
+    soft::WindowProcChain procedures_;
     Handle nextWindow_ = 0x20000;
     int setWindowPosCalls_ = 0;
     int openDCs_ = 0;

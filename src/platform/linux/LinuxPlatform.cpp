@@ -1,5 +1,12 @@
-// The Linux build's platform: Qt Widgets for the window, X11 for the screen and the window
-// manager, a text file for the registry.
+// The Linux build's platform.
+// Implements: the form, its timer and the menus with Qt Widgets on the xcb platform; the screen's
+// pixels from the X root window (MIT-SHM, or plain requests on a remote display); the cursor,
+// z-order, the "above" layer and frame extents through the window manager's EWMH hints; the
+// registry as a REGEDIT4 text file under the user's configuration folder; the shell as xdg-open.
+// Cannot: see anything but the root window's contents (on Wayland, Xwayland's windows only);
+// subclass any window but the program's own; give a device context of any window but the root;
+// honour topmost without a window manager that supports
+// _NET_WM_STATE_ABOVE.
 #include <QApplication>
 
 #include <cstdio>

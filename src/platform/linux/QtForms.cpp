@@ -13,6 +13,9 @@
 #include <cstdlib>
 #include <exception>
 
+#include "base/Arithmetic.h"
+#include "base/DebugSwitches.h"
+#include "base/FatalError.h"
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WindowIcon.h"
 #include "platform/soft/PaintPicture.h"
@@ -20,13 +23,6 @@
 namespace platform::linuxx11 {
 namespace {
 
-std::map<Handle, QtForm*>& formsByWindow() {
-    static std::map<Handle, QtForm*> forms;
-    return forms;
-}
-
-int toPixels(float twips) { return static_cast<int>(std::nearbyint(twips / TWIPS_PER_PIXEL)); }
-float toTwips(int pixels) { return static_cast<float>(pixels) * TWIPS_PER_PIXEL; }
 
 LParam pointParam(int x, int y) {
     return static_cast<LParam>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16) |
@@ -44,13 +40,6 @@ std::uint32_t mouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modi
 }
 
 }  // namespace
-
-// The toolkit's own window procedure, at the end of every form window's chain.
-LResult MAGNIFIER_CALLBACK toolkitWindowProc(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
-    auto it = formsByWindow().find(hwnd);
-    if (it == formsByWindow().end()) return 0;
-    return it->second->handleMessage(message, wParam, lParam);
-}
 
 // ---------------------------------------------------------------------------------------------
 FormWidget::FormWidget(QtForm& form) : form_(form) {
@@ -124,8 +113,9 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     widget_->setWindowIcon(windowIcon());
     widget_->resize(design.clientWidth, design.clientHeight);
     hwnd_ = static_cast<Handle>(widget_->winId());
-    formsByWindow()[hwnd_] = this;
-    windows_.registerWindow(hwnd_, &toolkitWindowProc);
+    // The toolkit's own procedure, at the end of the window's chain.
+    windows_.registerWindow(
+        hwnd_, [this](std::uint32_t message, WParam wParam, LParam lParam) { return handleMessage(message, wParam, lParam); });
 
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_.get(), hwnd_, &attributes);
@@ -147,11 +137,10 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
 QtForm::~QtForm() {
     timer_.stop();
     // Frame counts for measuring the cost of a frame from outside.
-    if (const char* stats = std::getenv("MAGNIFIER_STATS"); stats != nullptr && *stats != '\0') {
+    if (base::debugSwitches().frameStats) {
         std::fprintf(stderr, "magnifier: frames %lu\n", frames_);
     }
     windows_.unregisterWindow(hwnd_);
-    formsByWindow().erase(hwnd_);
     if (gc_ != nullptr) XFreeGC(display_.get(), gc_);
     surface_.reset();
     widget_.reset();
@@ -160,10 +149,7 @@ QtForm::~QtForm() {
 
 template <typename Handler>
 void QtForm::guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "magnifier: %s\n", error.what());
+    if (!base::runHandler(handler)) {
         timer_.stop();
         QCoreApplication::exit(1);
     }
@@ -231,12 +217,12 @@ FrameExtents QtForm::frame() const {
 
 float QtForm::Width() const {
     const FrameExtents f = frame();
-    return toTwips(widget_->width() + f.left + f.right);
+    return base::pixelsToTwips(widget_->width() + f.left + f.right);
 }
 
 float QtForm::Height() const {
     const FrameExtents f = frame();
-    return toTwips(widget_->height() + f.top + f.bottom);
+    return base::pixelsToTwips(widget_->height() + f.top + f.bottom);
 }
 
 void QtForm::setClientSize(int width, int height) {
@@ -248,28 +234,28 @@ void QtForm::setClientSize(int width, int height) {
 
 void QtForm::setWidth(float twips) {
     const FrameExtents f = frame();
-    setClientSize(toPixels(twips) - f.left - f.right, widget_->height());
+    setClientSize(base::twipsToPixels(twips) - f.left - f.right, widget_->height());
 }
 
 void QtForm::setHeight(float twips) {
     const FrameExtents f = frame();
-    setClientSize(widget_->width(), toPixels(twips) - f.top - f.bottom);
+    setClientSize(widget_->width(), base::twipsToPixels(twips) - f.top - f.bottom);
 }
 
 float QtForm::Left() const {
     if (widget_->isVisible()) {
         Rect rect;
-        if (windows_.GetWindowRect(hwnd_, rect)) return toTwips(rect.left);
+        if (windows_.GetWindowRect(hwnd_, rect)) return base::pixelsToTwips(rect.left);
     }
-    return toTwips(widget_->geometry().x() - frame().left);
+    return base::pixelsToTwips(widget_->geometry().x() - frame().left);
 }
 
 float QtForm::Top() const {
     if (widget_->isVisible()) {
         Rect rect;
-        if (windows_.GetWindowRect(hwnd_, rect)) return toTwips(rect.top);
+        if (windows_.GetWindowRect(hwnd_, rect)) return base::pixelsToTwips(rect.top);
     }
-    return toTwips(widget_->geometry().y() - frame().top);
+    return base::pixelsToTwips(widget_->geometry().y() - frame().top);
 }
 
 void QtForm::moveOuterTo(int left, int top) {
@@ -280,9 +266,9 @@ void QtForm::moveOuterTo(int left, int top) {
     widget_->setGeometry(left + f.left, top + f.top, widget_->width(), widget_->height());
 }
 
-void QtForm::setLeft(float twips) { moveOuterTo(toPixels(twips), toPixels(Top())); }
+void QtForm::setLeft(float twips) { moveOuterTo(base::twipsToPixels(twips), base::twipsToPixels(Top())); }
 
-void QtForm::setTop(float twips) { moveOuterTo(toPixels(Left()), toPixels(twips)); }
+void QtForm::setTop(float twips) { moveOuterTo(base::twipsToPixels(Left()), base::twipsToPixels(twips)); }
 
 int QtForm::WindowState() const {
     const Qt::WindowStates state = widget_->windowState();
@@ -332,8 +318,8 @@ std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents
     return std::make_unique<QtForm>(design, events, display_, windows_, graphics_);
 }
 
-float QtToolkit::ScreenWidth() const { return toTwips(DisplayWidth(display_.get(), display_.screen())); }
-float QtToolkit::ScreenHeight() const { return toTwips(DisplayHeight(display_.get(), display_.screen())); }
+float QtToolkit::ScreenWidth() const { return base::pixelsToTwips(DisplayWidth(display_.get(), display_.screen())); }
+float QtToolkit::ScreenHeight() const { return base::pixelsToTwips(DisplayHeight(display_.get(), display_.screen())); }
 
 AppVersion QtToolkit::version() const { return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH}; }
 

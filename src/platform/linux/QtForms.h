@@ -79,7 +79,6 @@ public:
     unsigned long frames() const { return frames_; }
 
 private:
-    friend LResult MAGNIFIER_CALLBACK toolkitWindowProc(Handle, std::uint32_t, WParam, LParam);
     LResult handleMessage(std::uint32_t message, WParam wParam, LParam lParam);
     void tick();
     // Runs an event handler; an error it raises ends the program with a message, as an

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "base/DebugSwitches.h"
 #include "platform/linux/X11Display.h"
 
 namespace platform::linuxx11 {
@@ -13,8 +14,7 @@ namespace {
 bool sharedMemoryWanted(::Display* display) {
     // A remote display cannot see this machine's memory; the extension then refuses the attach,
     // which attachSegment() notices. An override helps compare both paths.
-    const char* off = std::getenv("MAGNIFIER_NO_SHM");
-    return (off == nullptr || *off == '\0') && XShmQueryExtension(display);
+    return !base::debugSwitches().noSharedMemory && XShmQueryExtension(display);
 }
 
 }  // namespace

@@ -28,16 +28,18 @@ X11WindowSystem::X11WindowSystem(X11Display& display, soft::SoftGraphics& graphi
       netRequestFrameExtents_(display.atom("_NET_REQUEST_FRAME_EXTENTS")),
       netSupportingWmCheck_(display.atom("_NET_SUPPORTING_WM_CHECK")) {}
 
-void X11WindowSystem::registerWindow(Handle hwnd, WindowProc ownProcedure) {
-    own_[hwnd].procedure = reinterpret_cast<std::intptr_t>(ownProcedure);
+void X11WindowSystem::registerWindow(Handle hwnd, soft::WindowProcChain::OwnProcedure ownProcedure) {
+    own_[hwnd] = OwnWindow{};
+    procedures_.add(hwnd, std::move(ownProcedure));
 }
 
-void X11WindowSystem::unregisterWindow(Handle hwnd) { own_.erase(hwnd); }
+void X11WindowSystem::unregisterWindow(Handle hwnd) {
+    own_.erase(hwnd);
+    procedures_.remove(hwnd);
+}
 
 LResult X11WindowSystem::sendMessage(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
-    auto it = own_.find(hwnd);
-    if (it == own_.end()) return 0;
-    return CallWindowProc(it->second.procedure, hwnd, message, wParam, lParam);
+    return procedures_.send(hwnd, message, wParam, lParam);
 }
 
 std::vector<unsigned long> X11WindowSystem::windowProperty(Handle hwnd, Atom property, Atom type) {
@@ -181,8 +183,7 @@ std::intptr_t X11WindowSystem::SetWindowLongPtr(Handle hwnd, int index, std::int
     auto it = own_.find(hwnd);
     if (index == GWL_WNDPROC) {
         // Only this program's own windows can be subclassed.
-        if (it == own_.end() || value == 0) return 0;
-        return std::exchange(it->second.procedure, value);
+        return procedures_.replace(hwnd, value);
     }
     if (index == GWL_EXSTYLE) {
         const std::intptr_t previous = GetWindowLongPtr(hwnd, GWL_EXSTYLE);
@@ -196,7 +197,7 @@ std::intptr_t X11WindowSystem::SetWindowLongPtr(Handle hwnd, int index, std::int
 
 std::intptr_t X11WindowSystem::GetWindowLongPtr(Handle hwnd, int index) {
     auto it = own_.find(hwnd);
-    if (index == GWL_WNDPROC) return it == own_.end() ? 0 : it->second.procedure;
+    if (index == GWL_WNDPROC) return procedures_.current(hwnd);
     if (index == GWL_EXSTYLE) {
         // The "above" layer is read live, so a window put there by other means reads topmost.
         std::int32_t style = it == own_.end() ? 0 : it->second.otherExStyle;
@@ -208,8 +209,7 @@ std::intptr_t X11WindowSystem::GetWindowLongPtr(Handle hwnd, int index) {
 
 LResult X11WindowSystem::CallWindowProc(std::intptr_t proc, Handle hwnd, std::uint32_t message, WParam wParam,
                                         LParam lParam) {
-    if (proc == 0) return 0;
-    return reinterpret_cast<WindowProc>(proc)(hwnd, message, wParam, lParam);
+    return procedures_.call(proc, hwnd, message, wParam, lParam);
 }
 
 std::vector<Handle> X11WindowSystem::stackingOrder() {

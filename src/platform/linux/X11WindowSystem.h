@@ -10,6 +10,7 @@
 #include "platform/WindowSystem.h"
 #include "platform/linux/X11Display.h"
 #include "platform/soft/SoftGraphics.h"
+#include "platform/soft/WindowProcChain.h"
 
 namespace platform::linuxx11 {
 
@@ -25,7 +26,7 @@ public:
     X11WindowSystem(X11Display& display, soft::SoftGraphics& graphics);
 
     // A window of this program, with the toolkit's own procedure at the end of its chain.
-    void registerWindow(Handle hwnd, WindowProc ownProcedure);
+    void registerWindow(Handle hwnd, soft::WindowProcChain::OwnProcedure ownProcedure);
     void unregisterWindow(Handle hwnd);
     // Hands a message to the window's current procedure, as the system does with every event.
     LResult sendMessage(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam);
@@ -55,7 +56,6 @@ public:
 
 private:
     struct OwnWindow {
-        std::intptr_t procedure = 0;
         std::int32_t otherExStyle = 0;  // extended style bits X has no counterpart for
     };
     std::vector<unsigned long> windowProperty(Handle hwnd, Atom property, Atom type);
@@ -68,6 +68,7 @@ private:
     X11Display& display_;
     soft::SoftGraphics& graphics_;
     std::map<Handle, OwnWindow> own_;
+    soft::WindowProcChain procedures_;
     Atom netWmState_;
     Atom netWmStateAbove_;
     Atom netActiveWindow_;

@@ -7,6 +7,9 @@
 #include <exception>
 #include <stdexcept>
 
+#include "base/Arithmetic.h"
+#include "base/DebugSwitches.h"
+#include "base/FatalError.h"
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/resources/ResourceIds.h"
 
@@ -18,8 +21,6 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = 0;
 
-int toPixels(float twips) { return static_cast<int>(std::nearbyint(twips / TWIPS_PER_PIXEL)); }
-float toTwips(LONG pixels) { return static_cast<float>(pixels) * TWIPS_PER_PIXEL; }
 
 HWND windowOf(Handle hwnd) { return fromHandle<HWND>(hwnd); }
 
@@ -44,23 +45,17 @@ LRESULT CALLBACK formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     auto* form = reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (form != nullptr) {
         // Nothing the form does may unwind into the window system's frames.
-        try {
-            bool handled = false;
-            const LResult result = form->handleMessage(message, wParam, lParam, handled);
+        bool handled = false;
+        LResult result = 0;
+        const bool ok = base::runHandler([&] {
+            result = form->handleMessage(message, wParam, lParam, handled);
             if (message == WM_NCDESTROY) {
                 ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
                 form->windowDestroyed();
             }
-            if (handled) return result;
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "magnifier: %s\n", error.what());
-            std::fflush(stderr);
-            ::ExitProcess(1);
-        } catch (...) {
-            std::fprintf(stderr, "magnifier: unknown error\n");
-            std::fflush(stderr);
-            ::ExitProcess(1);
-        }
+        });
+        if (!ok) ::ExitProcess(1);
+        if (handled) return result;
     }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -164,18 +159,10 @@ Win32Form::~Win32Form() {
 template <typename Handler>
 void Win32Form::guarded(Handler&& handler) {
     if (failed_) return;
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        fail(error.what());
-    } catch (...) {
-        fail("unknown error");
-    }
+    if (!base::runHandler(handler)) fail();
 }
 
-void Win32Form::fail(const char* what) {
-    std::fprintf(stderr, "magnifier: %s\n", what);
-    std::fflush(stderr);
+void Win32Form::fail() {
     failed_ = true;
     if (hwnd_ != 0) ::KillTimer(windowOf(hwnd_), kTimerId);
     toolkit_.quit(1);
@@ -286,25 +273,25 @@ void Win32Form::setCaption(const std::string& caption) {
 float Win32Form::Width() const {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    return toTwips(r.right - r.left);
+    return base::pixelsToTwips(r.right - r.left);
 }
 
 float Win32Form::Height() const {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    return toTwips(r.bottom - r.top);
+    return base::pixelsToTwips(r.bottom - r.top);
 }
 
 float Win32Form::Left() const {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    return toTwips(r.left);
+    return base::pixelsToTwips(r.left);
 }
 
 float Win32Form::Top() const {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    return toTwips(r.top);
+    return base::pixelsToTwips(r.top);
 }
 
 void Win32Form::resizeOuter(int width, int height) {
@@ -327,25 +314,25 @@ void Win32Form::resizeOuter(int width, int height) {
 void Win32Form::setWidth(float twips) {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    resizeOuter(toPixels(twips), r.bottom - r.top);
+    resizeOuter(base::twipsToPixels(twips), r.bottom - r.top);
 }
 
 void Win32Form::setHeight(float twips) {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    resizeOuter(r.right - r.left, toPixels(twips));
+    resizeOuter(r.right - r.left, base::twipsToPixels(twips));
 }
 
 void Win32Form::setLeft(float twips) {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    ::SetWindowPos(windowOf(hwnd_), nullptr, toPixels(twips), r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(windowOf(hwnd_), nullptr, base::twipsToPixels(twips), r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::setTop(float twips) {
     RECT r{};
     ::GetWindowRect(windowOf(hwnd_), &r);
-    ::SetWindowPos(windowOf(hwnd_), nullptr, r.left, toPixels(twips), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(windowOf(hwnd_), nullptr, r.left, base::twipsToPixels(twips), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int Win32Form::WindowState() const {
@@ -461,8 +448,8 @@ std::unique_ptr<Form> Win32Toolkit::createForm(const FormDesign& design, FormEve
     return std::make_unique<Win32Form>(*this, design, events);
 }
 
-float Win32Toolkit::ScreenWidth() const { return toTwips(::GetSystemMetrics(SM_CXSCREEN)); }
-float Win32Toolkit::ScreenHeight() const { return toTwips(::GetSystemMetrics(SM_CYSCREEN)); }
+float Win32Toolkit::ScreenWidth() const { return base::pixelsToTwips(::GetSystemMetrics(SM_CXSCREEN)); }
+float Win32Toolkit::ScreenHeight() const { return base::pixelsToTwips(::GetSystemMetrics(SM_CYSCREEN)); }
 
 AppVersion Win32Toolkit::version() const {
     return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH};
@@ -485,7 +472,7 @@ int Win32Toolkit::run() {
         status = got == 0 ? static_cast<int>(message.wParam) : 1;
     }
     if (failureStatus_) status = *failureStatus_;
-    if (const char* stats = std::getenv("MAGNIFIER_STATS"); stats != nullptr && *stats != '\0') {
+    if (base::debugSwitches().frameStats) {
         std::fprintf(stderr, "magnifier: frames %lu\n", frames_);
     }
     return status;

@@ -60,7 +60,8 @@ private:
     // run-time error would; no further event reaches the handlers.
     template <typename Handler>
     void guarded(Handler&& handler);
-    void fail(const char* what);
+    // After an error a handler raised (already reported): no more events, and the loop ends with 1.
+    void fail();
     void tick();
     void present();
     void resizeOuter(int width, int height);

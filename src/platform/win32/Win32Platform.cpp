@@ -1,3 +1,8 @@
+// The Windows build's platform: every service is a thin pass-through to the Windows API of the
+// same name (user32, gdi32, advapi32's ANSI registry, shell32, OLE pictures), and the form a
+// window class of its own with a 10 ms SetTimer.
+// Cannot: run without an interactive desktop session; pass Unicode to the ANSI functions except
+// through the UTF-8 code page the manifest asks for (the caption alone uses the W functions).
 #include "platform/win32/Win32Platform.h"
 
 #include <memory>

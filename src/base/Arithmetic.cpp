@@ -1,9 +1,9 @@
-#include "app/Arithmetic.h"
+#include "base/Arithmetic.h"
 
 #include <cmath>
 #include <limits>
 
-namespace app {
+namespace base {
 
 double roundHalfEven(double value) {
     // Computed by hand rather than with std::nearbyint, which depends on the floating-point
@@ -57,4 +57,4 @@ std::int32_t twipsToPixels(float twips) { return toInt32(static_cast<double>(twi
 
 float pixelsToTwips(std::int32_t pixels) { return static_cast<float>(mul32(pixels, kTwipsPerPixel)); }
 
-}  // namespace app
+}  // namespace base

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-namespace app {
+namespace base {
 
 class OverflowError : public std::overflow_error {
 public:
@@ -40,4 +40,4 @@ std::int32_t twipsToPixels(float twips);
 // pixels * 15, with overflow detection, as the toolkit's single-precision number.
 float pixelsToTwips(std::int32_t pixels);
 
-}  // namespace app
+}  // namespace base

@@ -1,0 +1,14 @@
+#pragma once
+// Switches for tests and measurements, read from the environment once, here and nowhere else.
+namespace base {
+
+struct DebugSwitches {
+    // MAGNIFIER_NO_SHM: read the screen with plain X requests even where shared memory would work.
+    bool noSharedMemory = false;
+    // MAGNIFIER_STATS: print "magnifier: frames N" at exit, to measure the cost of a frame.
+    bool frameStats = false;
+};
+
+const DebugSwitches& debugSwitches();
+
+}  // namespace base
