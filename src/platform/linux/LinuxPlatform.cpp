@@ -11,6 +11,7 @@
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/QtForms.h"
 #include "platform/linux/QtMenus.h"
+#include "platform/linux/SessionEnd.h"
 #include "platform/linux/X11Display.h"
 #include "platform/linux/X11Screen.h"
 #include "platform/linux/X11WindowSystem.h"
@@ -23,6 +24,7 @@ namespace {
 // An X error on the program's own connection is reported, not fatal: a window that went away
 // between two requests is no reason to end the magnifier.
 int reportXError(Display* display, XErrorEvent* error) {
+    linuxx11::noteXError(*error);
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
     std::fprintf(stderr, "magnifier: X error: %s (request %d)\n", text, error->request_code);
@@ -71,6 +73,8 @@ private:
     linuxx11::LinuxShell shell_;
     linuxx11::QtMenus menus_;
     linuxx11::QtToolkit toolkit_;
+    // Logout, shutdown and Ctrl+C save the settings as closing the window does.
+    linuxx11::SessionEnd sessionEnd_{[this](int) { toolkit_.endSession(); }};
 };
 
 }  // namespace

@@ -138,6 +138,8 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     // read at start-up is the size the user will see.
     expectedFrame_ = windows_.requestFrameExtents(hwnd_).value_or(FrameExtents{});
 
+    gone_ = std::make_unique<WindowGone>(hwnd_, [this] { windowDestroyed(); });
+
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(design.timerIntervalMs);
     QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
@@ -199,6 +201,15 @@ LResult QtForm::handleMessage(std::uint32_t message, WParam wParam, LParam lPara
         }
         default: return 0;
     }
+}
+
+bool QtForm::closeFromSession() { return windowGone_ || widget_->close(); }
+
+void QtForm::windowDestroyed() {
+    // Nothing asked first, so the unload runs now, as for a close, and the program ends with it.
+    windowGone_ = true;
+    timer_.stop();
+    if (send(WM_CLOSE, 0, 0) != 0) QCoreApplication::exit(0);
 }
 
 void QtForm::loadAndShow() {
@@ -320,7 +331,7 @@ void QtForm::Print(const std::string& text) {
 
 void QtForm::present() {
     // Nothing is shown before the first tick has painted.
-    if (!painted_ || surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
+    if (!painted_ || windowGone_ || surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
     surface_->write(hwnd_, gc_);
 }
 
@@ -338,5 +349,13 @@ float QtToolkit::ScreenHeight() const { return toTwips(DisplayHeight(display_.ge
 AppVersion QtToolkit::version() const { return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH}; }
 
 int QtToolkit::run() { return QApplication::exec(); }
+
+void QtToolkit::endSession() {
+    bool allClosed = true;
+    // A copy: the unload handlers run from inside the loop.
+    auto forms = formsByWindow();
+    for (auto& [window, form] : forms) allClosed = form->closeFromSession() && allClosed;
+    if (allClosed) QCoreApplication::exit(0);
+}
 
 }  // namespace platform::linuxx11

@@ -1,14 +1,19 @@
 #include "platform/linux/X11Image.h"
 
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/linux/X11Display.h"
 
 namespace platform::linuxx11 {
 namespace {
+
+// Far above what the server needs to take even a screen-sized image.
+constexpr std::chrono::milliseconds kWriteTimeout{2000};
 
 bool sharedMemoryWanted(::Display* display) {
     // A remote display cannot see this machine's memory; the extension then refuses the attach,
@@ -122,28 +127,38 @@ bool X11Image::read(Drawable drawable, int x, int y) {
                         AllPlanes, ZPixmap, image_, 0, 0) != nullptr;
 }
 
-void X11Image::awaitWritten() {
-    if (!writePending_) return;
+bool X11Image::awaitWritten() {
+    if (!writePending_) return true;
     writePending_ = false;
-    XEvent event;
-    const ShmSeg segment = segment_.shmseg;
     struct Match {
         int type;
         ShmSeg segment;
-    } match{completionEvent_, segment};
-    XIfEvent(
-        display_, &event,
-        [](::Display*, XEvent* e, XPointer arg) -> int {
-            const auto* m = reinterpret_cast<const Match*>(arg);
-            return e->type == m->type && reinterpret_cast<XShmCompletionEvent*>(e)->shmseg == m->segment;
-        },
-        reinterpret_cast<XPointer>(&match));
+    } match{completionEvent_, segment_.shmseg};
+    const auto matches = [](::Display*, XEvent* e, XPointer arg) -> int {
+        const auto* m = reinterpret_cast<const Match*>(arg);
+        return e->type == m->type && reinterpret_cast<XShmCompletionEvent*>(e)->shmseg == m->segment;
+    };
+    // The answer never comes when the request failed (the window was destroyed by another
+    // client, say), and a server that stopped answering must not freeze the program: the wait
+    // ends on the request's error or after a bound, and the pixels may then be reused early.
+    const auto deadline = std::chrono::steady_clock::now() + kWriteTimeout;
+    XEvent event;
+    for (;;) {
+        if (XCheckIfEvent(display_, &event, matches, reinterpret_cast<XPointer>(&match))) return true;
+        if (lastXErrorSerial() == putSerial_) return false;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        if (::poll(&connection, 1, static_cast<int>(left.count())) > 0) XEventsQueued(display_, QueuedAfterReading);
+    }
 }
 
 void X11Image::write(Drawable drawable, GC gc) {
     if (image_ == nullptr) return;
     if (shm_) {
         awaitWritten();
+        putSerial_ = NextRequest(display_);
         XShmPutImage(display_, drawable, gc, image_, 0, 0, 0, 0, static_cast<unsigned>(width_),
                      static_cast<unsigned>(height_), kXTrue);
         writePending_ = true;

@@ -30,8 +30,9 @@ public:
     // awaitWritten() before changing the pixels again.
     void write(Drawable drawable, GC gc);
     // Waits until the server has taken the pixels of the last write(). Usually its answer has
-    // arrived with some other reply already, and this costs no round trip.
-    void awaitWritten();
+    // arrived with some other reply already, and this costs no round trip. False when the
+    // write failed or no answer came in time.
+    bool awaitWritten();
 
 private:
     void releaseSegment();
@@ -51,6 +52,7 @@ private:
     int height_ = 0;
     int completionEvent_ = -1;
     bool writePending_ = false;
+    unsigned long putSerial_ = 0;
 };
 
 }  // namespace platform::linuxx11
