@@ -15,6 +15,11 @@ namespace {
 // Far above what the server needs to take even a screen-sized image.
 constexpr std::chrono::milliseconds kWriteTimeout{2000};
 
+// Memory held for `needed` is kept while it is enough and not more than twice as much: a window
+// resized by dragging does not reallocate at every step, and one that grew huge and shrank
+// again gives the memory back.
+bool fits(std::size_t needed, std::size_t held) { return needed <= held && held / 2 <= needed; }
+
 bool sharedMemoryWanted(::Display* display) {
     // A remote display cannot see this machine's memory; the extension then refuses the attach,
     // which attachSegment() notices. An override helps compare both paths.
@@ -89,8 +94,9 @@ bool X11Image::resize(int width, int height) {
     width_ = height_ = 0;
     if (width <= 0 || height <= 0) return false;
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    const std::size_t bytes = pixels * 4;
     if (shm_) {
-        if (pixels * 4 > segmentBytes_ && !attachSegment(pixels * 4)) {
+        if (!fits(bytes, segmentBytes_) && !attachSegment(bytes)) {
             shm_ = false;  // e.g. a remote display: the protocol path from now on
         }
     }
@@ -98,8 +104,9 @@ bool X11Image::resize(int width, int height) {
         image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, segment_.shmaddr,
                                  &segment_, static_cast<unsigned>(width), static_cast<unsigned>(height));
     } else {
-        if (pixels > heapPixels_) {
-            heap_ = std::make_unique<std::uint32_t[]>(pixels);
+        if (!fits(pixels, heapPixels_)) {
+            heap_.reset();
+            heap_ = std::make_unique_for_overwrite<std::uint32_t[]>(pixels);
             heapPixels_ = pixels;
         }
         image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,

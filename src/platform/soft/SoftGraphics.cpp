@@ -195,6 +195,12 @@ Handle SoftGraphics::CreateCompatibleDC(Handle /*hdc*/) { return add(DeviceConte
 Handle SoftGraphics::CreateCompatibleBitmap(Handle hdc, int width, int height) {
     if (find<DeviceContext>(hdc) == nullptr) return 0;
     if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxBitmapPixels) return 0;
+    // The kept pixels serve only a bitmap of their size: after a resize they would be held for
+    // nothing, as much as the largest window ever was.
+    if (spare_ && spareCount_ != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        spare_.reset();
+        spareCount_ = 0;
+    }
     Bitmap bitmap;
     bitmap.width = width;
     bitmap.height = height;
