@@ -12,14 +12,26 @@ X11Screen::X11Screen(X11Display& display)
       depth_(DefaultDepth(display.get(), display.screen())),
       supported_((depth_ == 24 || depth_ == 32) && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
                  visual_->blue_mask == 0xFF),
-      image_(display.get(), visual_, depth_) {}
+      image_(display.get(), visual_, depth_),
+      width_(DisplayWidth(display.get(), display.screen())),
+      height_(DisplayHeight(display.get(), display.screen())) {
+    XSelectInput(display.get(), display.root(), StructureNotifyMask);
+}
 
-int X11Screen::width() const { return DisplayWidth(display_.get(), display_.screen()); }
-int X11Screen::height() const { return DisplayHeight(display_.get(), display_.screen()); }
+void X11Screen::refresh() {
+    XEvent event;
+    while (XCheckTypedWindowEvent(display_.get(), display_.root(), ConfigureNotify, &event)) {
+        width_ = event.xconfigure.width;
+        height_ = event.xconfigure.height;
+    }
+}
 
 void X11Screen::read(int x, int y, const soft::Surface& to) {
     // On a layout the view cannot show, the picture stays black rather than wrong.
-    if (!supported_ || !image_.resize(to.width, to.height) || !image_.read(display_.root(), x, y)) return;
+    if (!supported_ || !image_.resize(to.width, to.height) || !image_.read(display_.root(), x, y)) {
+        for (int row = 0; row < to.height; ++row) std::fill(to.row(row), to.row(row) + to.width, 0u);
+        return;
+    }
     const soft::Surface from = image_.surface();
     const std::size_t rowBytes = static_cast<std::size_t>(to.width) * sizeof(std::uint32_t);
     for (int row = 0; row < to.height; ++row) {

@@ -10,8 +10,9 @@ class X11Screen : public soft::ScreenSource {
 public:
     explicit X11Screen(X11Display& display);
 
-    int width() const override;
-    int height() const override;
+    void refresh() override;
+    int width() const override { return width_; }
+    int height() const override { return height_; }
     void read(int x, int y, const soft::Surface& to) override;
     std::optional<soft::ConstSurface> view(int x, int y, int width, int height) override;
     int rasterCaps() const override;
@@ -28,6 +29,9 @@ private:
     int depth_;
     bool supported_;
     X11Image image_;
+    // The root window's size, followed through its ConfigureNotify events (RandR resizes it).
+    int width_;
+    int height_;
 };
 
 }  // namespace platform::linuxx11

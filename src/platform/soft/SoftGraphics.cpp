@@ -61,7 +61,10 @@ const T* SoftGraphics::find(Handle handle) const {
     return it == objects_.end() ? nullptr : std::get_if<T>(&it->second);
 }
 
-Handle SoftGraphics::createScreenDC() { return add(DeviceContext{true, 0, 0}); }
+Handle SoftGraphics::createScreenDC() {
+    screen_.refresh();
+    return add(DeviceContext{true, 0, 0});
+}
 
 bool SoftGraphics::releaseScreenDC(Handle hdc) {
     const DeviceContext* dc = find<DeviceContext>(hdc);
