@@ -93,9 +93,13 @@ std::unique_ptr<NativePlatform> openNativePlatform(int argc, char** argv) {
     }
     XSetErrorHandler(reportXError);
     prepareQtEnvironment();
-    // The program takes no command line; Qt sees only the program's name.
-    static int qtArgc = 1;
-    static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("magnifier"), nullptr};
+    // The program takes no command line; Qt sees only the program's name, and the screen's own
+    // visual for its windows: Qt would pick TrueColor on a DirectColor screen, whose colours the
+    // view could then show only approximately.
+    static std::string visual = std::to_string(XVisualIDFromVisual(DefaultVisual(display->get(), display->screen())));
+    static char visualOption[] = "-visual";
+    static int qtArgc = 3;
+    static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("magnifier"), visualOption, visual.data(), nullptr};
     return std::make_unique<LinuxPlatform>(std::move(display), qtArgc, qtArgv);
 }
 

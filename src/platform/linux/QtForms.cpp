@@ -129,7 +129,17 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
 
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_.get(), hwnd_, &attributes);
-    surface_ = std::make_unique<X11Image>(display_.get(), attributes.visual, attributes.depth);
+    ::Display* x = display_.get();
+    const int screen = display_.screen();
+    // The window shows the screen's colours through the screen's colormap: on palette and
+    // DirectColor displays a colormap of the toolkit's own would show other colours.
+    if (attributes.visual == DefaultVisual(x, screen)) XSetWindowColormap(x, hwnd_, DefaultColormap(x, screen));
+    screenFormat_ = PixelFormat::of(x, DefaultVisual(x, screen), DefaultDepth(x, screen), DefaultColormap(x, screen));
+    windowFormat_ = attributes.visual == DefaultVisual(x, screen)
+                        ? screenFormat_
+                        : PixelFormat::of(x, attributes.visual, attributes.depth, attributes.colormap);
+    surface_ = std::make_unique<X11Image>(x, attributes.visual, attributes.depth);
+    if (!(screenFormat_ == windowFormat_)) surface_->setTranslation(&screenFormat_, &windowFormat_);
     gc_ = XCreateGC(display_.get(), hwnd_, 0, nullptr);
     // Nothing is painted before the first tick, and the server must not clear what the tick put.
     XSetWindowBackgroundPixmap(display_.get(), hwnd_, kXNone);
@@ -325,7 +335,7 @@ void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w
 void QtForm::Print(const std::string& text) {
     if (!prepareSurface()) return;
     overlay_.draw(surface_->surface(), static_cast<int>(std::floor(currentX_)), static_cast<int>(std::floor(currentY_)),
-                  text);
+                  text, screenFormat_);
     dirty_ = painted_ = true;
 }
 

@@ -103,6 +103,9 @@ private:
     std::unique_ptr<FormWidget> widget_;
     Handle hwnd_ = 0;
     QTimer timer_;
+    // The view's pixels are the screen's; the window's visual may differ.
+    PixelFormat screenFormat_;
+    PixelFormat windowFormat_;
     std::unique_ptr<X11Image> surface_;
     GC gc_ = nullptr;
     TextOverlay overlay_;

@@ -10,8 +10,8 @@ X11Screen::X11Screen(X11Display& display)
     : display_(display),
       visual_(DefaultVisual(display.get(), display.screen())),
       depth_(DefaultDepth(display.get(), display.screen())),
-      supported_((depth_ == 24 || depth_ == 32) && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
-                 visual_->blue_mask == 0xFF),
+      supported_(depth_ >= 8),
+      format_(PixelFormat::of(display.get(), visual_, depth_, DefaultColormap(display.get(), display.screen()))),
       image_(display.get(), visual_, depth_),
       width_(DisplayWidth(display.get(), display.screen())),
       height_(DisplayHeight(display.get(), display.screen())) {
@@ -38,13 +38,16 @@ void X11Screen::read(int x, int y, const soft::Surface& to) {
         std::uint32_t* out = to.row(row);
         std::memcpy(out, from.row(row), rowBytes);
         // Depth-32 screens carry alpha in the top byte; the view's pixels do not.
-        if (depth_ == 32) std::for_each(out, out + to.width, [](std::uint32_t& p) { p &= 0xFFFFFF; });
+        if (depth_ == 32) {
+            const std::uint32_t bits = format_.colourBits();
+            std::for_each(out, out + to.width, [bits](std::uint32_t& p) { p &= bits; });
+        }
     }
 }
 
 std::optional<soft::ConstSurface> X11Screen::view(int x, int y, int width, int height) {
     // Depth-32 pixels need their alpha byte cleared, which read() does on its copy.
-    if (!supported_ || depth_ != 24 || !image_.resize(width, height) || !image_.read(display_.root(), x, y)) {
+    if (!supported_ || depth_ == 32 || !image_.resize(width, height) || !image_.read(display_.root(), x, y)) {
         return std::nullopt;
     }
     const soft::Surface pixels = image_.surface();

@@ -1,6 +1,7 @@
 #pragma once
 // The X screen as the source of the desktop's device context: pixels read from the root window.
 #include "platform/linux/X11Display.h"
+#include "platform/linux/PixelFormat.h"
 #include "platform/linux/X11Image.h"
 #include "platform/soft/ScreenSource.h"
 
@@ -19,8 +20,9 @@ public:
     int paletteSize() const override;
     unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;
 
-    // 32-bit pixels laid out as 0x00RRGGBB: the only layout the view handles.
+    // Every visual of 8 bits or more; the pixels read are the screen's own values (PixelFormat).
     bool supportedFormat() const { return supported_; }
+    const PixelFormat& format() const { return format_; }
     bool usesSharedMemory() const { return image_.usesSharedMemory(); }
 
 private:
@@ -28,6 +30,7 @@ private:
     Visual* visual_;
     int depth_;
     bool supported_;
+    PixelFormat format_;
     X11Image image_;
     // The root window's size, followed through its ConfigureNotify events (RandR resizes it).
     int width_;
