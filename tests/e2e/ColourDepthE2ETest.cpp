@@ -70,8 +70,8 @@ public:
 
     void paint() const {
         const int depth = DefaultDepth(display_, screen_);
-        XImageOwner image{XCreateImage(display_, DefaultVisual(display_, screen_), static_cast<unsigned>(depth), ZPixmap,
-                                       0, nullptr, kWidth, kHeight, 32, 0)};
+        XImageOwner image{XCreateImage(display_, DefaultVisual(display_, screen_), static_cast<unsigned>(depth),
+                                       ZPixmap, 0, nullptr, kWidth, kHeight, 32, 0)};
         std::vector<char> data(static_cast<std::size_t>(image.image->bytes_per_line) * kHeight);
         image.image->data = data.data();
         for (int y = 0; y < kHeight; ++y) {
@@ -95,7 +95,9 @@ public:
         for (std::size_t i = 0; i < pixels.size(); ++i) query[i].pixel = pixels[i];
         XQueryColors(display_, colormap, query.data(), static_cast<int>(query.size()));
         std::vector<std::uint64_t> out;
-        for (const XColor& c : query) out.push_back((std::uint64_t{c.red} << 32) | (std::uint64_t{c.green} << 16) | c.blue);
+        for (const XColor& c : query) {
+            out.push_back((std::uint64_t{c.red} << 32) | (std::uint64_t{c.green} << 16) | c.blue);
+        }
         return out;
     }
 
@@ -150,7 +152,8 @@ TEST_P(ColourDepth, MagnifiesEveryPixelInItsOwnColour) {
     const WindowId window = run.wait_for_window();
     const Desktop& desktop = run.desktop();
     desktop.move(window, kClientPlace.x, kClientPlace.y);
-    ASSERT_TRUE(wait_until([&] { return desktop.client_geometry(window).x == kClientPlace.x; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(
+        wait_until([&] { return desktop.client_geometry(window).x == kClientPlace.x; }, std::chrono::seconds(5)));
     desktop.move_mouse(kCursor);
     std::string mismatch;
     const bool same = wait_until(
@@ -162,10 +165,14 @@ TEST_P(ColourDepth, MagnifiesEveryPixelInItsOwnColour) {
 
 INSTANTIATE_TEST_SUITE_P(XvfbVisuals, ColourDepth,
                          ::testing::Values(ScreenVisual{8, -1, "PseudoColor8"}, ScreenVisual{15, -1, "TrueColor15"},
-                                           ScreenVisual{16, -1, "TrueColor16"}, ScreenVisual{16, 5, "DirectColor16", false},
-                                           ScreenVisual{24, -1, "TrueColor24"}, ScreenVisual{24, 5, "DirectColor24", false},
+                                           ScreenVisual{16, -1, "TrueColor16"},
+                                           ScreenVisual{16, 5, "DirectColor16", false},
+                                           ScreenVisual{24, -1, "TrueColor24"},
+                                           ScreenVisual{24, 5, "DirectColor24", false},
                                            ScreenVisual{30, -1, "TrueColor30"}),
-                         [](const ::testing::TestParamInfo<ScreenVisual>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<ScreenVisual>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace e2e

@@ -3,6 +3,7 @@
 // window huge and small again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <string>
@@ -18,7 +19,8 @@ constexpr Point kFarCursor{700, 500};
 const std::vector<std::string> kMaximised{"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"};
 
 bool is_maximised(const std::vector<std::string>& state) {
-    return std::count(state.begin(), state.end(), kMaximised[0]) + std::count(state.begin(), state.end(), kMaximised[1]) == 2;
+    const auto has = [&](const std::string& atom) { return std::find(state.begin(), state.end(), atom) != state.end(); };
+    return has(kMaximised[0]) && has(kMaximised[1]);
 }
 
 // The resident size of a process in kB, from /proc.
@@ -111,7 +113,8 @@ TEST_F(DesktopEvents, TheNextTickShowsTheScreenAfterItShrinksAndGrows) {
     // xrandr also complains that the output no longer fits; the screen shrinks all the same.
     run_command({"xrandr", "--fb", "1280x720"}, desktop().env());
     EXPECT_TRUE(shows_magnified(Point{1250, 650}, 2, Point{1280, 720}));
-    run_checked({"xrandr", "--fb", std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight)}, desktop().env());
+    run_checked({"xrandr", "--fb", std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight)},
+                desktop().env());
     EXPECT_TRUE(shows_magnified(Point{1250, 650}, 2));
     EXPECT_TRUE(shows_magnified(Point{1700, 900}, 2));
 }

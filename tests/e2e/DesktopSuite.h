@@ -98,7 +98,9 @@ protected:
 
     // Puts the cursor at `cursor` and waits until the client area, above the hint rows, shows
     // the screen around it magnified `zoom` times, exactly.
-    ::testing::AssertionResult shows_magnified(Point cursor, int zoom, Point screen_size = {kScreenWidth, kScreenHeight}) {
+    // A screen whose size changed is given as screen_size.
+    ::testing::AssertionResult shows_magnified(Point cursor, int zoom,
+                                               Point screen_size = {kScreenWidth, kScreenHeight}) {
         const Rect client = desktop().client_geometry(window_);
         const Magnification view{cursor, client.width, client.height, zoom};
         const Point origin = view.origin();

@@ -55,7 +55,8 @@ PixelFormat PixelFormat::indexed(int depth, std::vector<std::uint32_t> palette) 
 
 PixelFormat PixelFormat::of(::Display* display, const Visual* visual, int depth, Colormap colormap) {
     if (visual->c_class == TrueColor || visual->c_class == DirectColor) {
-        return masked(depth, static_cast<std::uint32_t>(visual->red_mask), static_cast<std::uint32_t>(visual->green_mask),
+        return masked(depth, static_cast<std::uint32_t>(visual->red_mask),
+                      static_cast<std::uint32_t>(visual->green_mask),
                       static_cast<std::uint32_t>(visual->blue_mask));
     }
     const int entries = visual->map_entries;
@@ -65,8 +66,8 @@ PixelFormat PixelFormat::of(::Display* display, const Visual* visual, int depth,
     std::vector<std::uint32_t> palette;
     palette.reserve(colours.size());
     for (const XColor& c : colours) {
-        palette.push_back((static_cast<std::uint32_t>(c.red >> 8) << 16) | (static_cast<std::uint32_t>(c.green >> 8) << 8) |
-                          (c.blue >> 8));
+        const auto channel = [](unsigned short value) { return static_cast<std::uint32_t>(value >> 8); };
+        palette.push_back((channel(c.red) << 16) | (channel(c.green) << 8) | channel(c.blue));
     }
     return indexed(depth, std::move(palette));
 }

@@ -341,7 +341,8 @@ void QtForm::Print(const std::string& text) {
 
 void QtForm::present() {
     // Nothing is shown before the first tick has painted.
-    if (!painted_ || windowGone_ || surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
+    if (!painted_ || windowGone_) return;
+    if (surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
     surface_->write(hwnd_, gc_);
 }
 

@@ -165,7 +165,8 @@ void X11Image::pack() {
     const bool little = image_->byte_order == LSBFirst;
     for (int y = 0; y < height_; ++y) {
         const std::uint32_t* in = staging_.get() + static_cast<std::ptrdiff_t>(y) * width_;
-        auto* out = reinterpret_cast<unsigned char*>(image_->data) + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line;
+        auto* out = reinterpret_cast<unsigned char*>(image_->data) +
+                    static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line;
         for (int x = 0; x < width_; ++x, out += bytes) {
             std::uint32_t p = in[x];
             if (translateFrom_ != nullptr) p = translateTo_->fromRgb(translateFrom_->toRgb(p));
@@ -179,7 +180,8 @@ void X11Image::unpack() {
     const bool little = image_->byte_order == LSBFirst;
     for (int y = 0; y < height_; ++y) {
         std::uint32_t* out = staging_.get() + static_cast<std::ptrdiff_t>(y) * width_;
-        const auto* in = reinterpret_cast<const unsigned char*>(image_->data) + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line;
+        const auto* in = reinterpret_cast<const unsigned char*>(image_->data) +
+                         static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line;
         for (int x = 0; x < width_; ++x, in += bytes) {
             std::uint32_t p = 0;
             for (int b = 0; b < bytes; ++b) p |= static_cast<std::uint32_t>(in[little ? b : bytes - 1 - b]) << (8 * b);

@@ -27,7 +27,8 @@ void X11Screen::refresh() {
 }
 
 void X11Screen::read(int x, int y, const soft::Surface& to) {
-    // On a layout the view cannot show, the picture stays black rather than wrong.
+    // A screen of fewer than 8 bits a pixel, or a rectangle off a screen that has just shrunk:
+    // the picture is black rather than stale.
     if (!supported_ || !image_.resize(to.width, to.height) || !image_.read(display_.root(), x, y)) {
         for (int row = 0; row < to.height; ++row) std::fill(to.row(row), to.row(row) + to.width, 0u);
         return;

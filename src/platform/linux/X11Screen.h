@@ -22,7 +22,6 @@ public:
 
     // Every visual of 8 bits or more; the pixels read are the screen's own values (PixelFormat).
     bool supportedFormat() const { return supported_; }
-    const PixelFormat& format() const { return format_; }
     bool usesSharedMemory() const { return image_.usesSharedMemory(); }
 
 private:
