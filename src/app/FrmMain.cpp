@@ -70,7 +70,11 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::Form_Resize() {
-    if (mForm->WindowState() == platform::WINDOW_MINIMIZED) return;
+    // A maximised window is sized by the window manager, whose frame is then thinner: holding
+    // it to the normal frame's minimum would undo the maximise. The rule applies again once the
+    // window is restored.
+    const int state = mForm->WindowState();
+    if (state == platform::WINDOW_MINIMIZED || state == platform::WINDOW_MAXIMIZED) return;
     // Each write raises this handler again, nested; that run already applies the rule, so each
     // dimension is written at most once.
     if (mForm->Width() < static_cast<float>(minWidth)) mForm->setWidth(static_cast<float>(minWidth));

@@ -98,7 +98,9 @@ protected:
 
     // Puts the cursor at `cursor` and waits until the client area, above the hint rows, shows
     // the screen around it magnified `zoom` times, exactly.
-    ::testing::AssertionResult shows_magnified(Point cursor, int zoom) {
+    // A screen whose size changed is given as screen_size.
+    ::testing::AssertionResult shows_magnified(Point cursor, int zoom,
+                                               Point screen_size = {kScreenWidth, kScreenHeight}) {
         const Rect client = desktop().client_geometry(window_);
         const Magnification view{cursor, client.width, client.height, zoom};
         const Point origin = view.origin();
@@ -109,7 +111,7 @@ protected:
                                                  << " overlaps the magnifier's window " << to_string(client);
         }
         desktop().move_mouse(cursor);
-        const ScreenModel screen = pattern_screen(kScreenWidth, kScreenHeight);
+        const ScreenModel screen = pattern_screen(screen_size.x, screen_size.y);
         const auto seen = wait_for_value(
             [&] { return compare_magnified(grab_screen(x(), client), view, screen, kHintRows); },
             [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout, std::chrono::milliseconds(30));

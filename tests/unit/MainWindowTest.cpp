@@ -90,19 +90,22 @@ TEST_F(MainWindowTest, ExactlyTheMinimumIsLeftAlone) {
     EXPECT_EQ(form->resizeEvents() - events, 1);
 }
 
-TEST_F(MainWindowTest, MinimizedWindowIsNotResized) {
+TEST_F(MainWindowTest, MinimizedOrMaximizedWindowIsNotResized) {
     window.start();
-    form->setWindowState(platform::WINDOW_MINIMIZED);
-    const int events = form->resizeEvents();
-    // A minimized window reports a small size; it must not be "corrected".
-    form->userResize(160, 40);
-    EXPECT_EQ(form->outerWidth(), 160);
-    EXPECT_EQ(form->outerHeight(), 40);
-    EXPECT_EQ(form->resizeEvents() - events, 1);
-    // Restoring applies the rule again.
-    form->setWindowState(platform::WINDOW_NORMAL);
-    EXPECT_EQ(form->outerWidth(), minWidth);
-    EXPECT_EQ(form->outerHeight(), minHeight);
+    // A minimized window reports a small size, a maximized one the window manager's size in a
+    // thinner frame; neither must be "corrected" (that would undo the maximize).
+    for (const int state : {platform::WINDOW_MINIMIZED, platform::WINDOW_MAXIMIZED}) {
+        form->setWindowState(state);
+        const int events = form->resizeEvents();
+        form->userResize(160, 40);
+        EXPECT_EQ(form->outerWidth(), 160);
+        EXPECT_EQ(form->outerHeight(), 40);
+        EXPECT_EQ(form->resizeEvents() - events, 1);
+        // Restoring applies the rule again.
+        form->setWindowState(platform::WINDOW_NORMAL);
+        EXPECT_EQ(form->outerWidth(), minWidth);
+        EXPECT_EQ(form->outerHeight(), minHeight);
+    }
 }
 
 TEST(MainWindowFrame, MinimumComesFromTheSizeAtStartWhateverTheFrame) {

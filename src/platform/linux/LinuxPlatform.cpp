@@ -18,6 +18,7 @@
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/QtForms.h"
 #include "platform/linux/QtMenus.h"
+#include "platform/linux/SessionEnd.h"
 #include "platform/linux/X11Display.h"
 #include "platform/linux/X11Screen.h"
 #include "platform/linux/X11WindowSystem.h"
@@ -30,6 +31,7 @@ namespace {
 // An X error on the program's own connection is reported, not fatal: a window that went away
 // between two requests is no reason to end the magnifier.
 int reportXError(Display* display, XErrorEvent* error) {
+    linuxx11::noteXError(*error);
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
     std::fprintf(stderr, "magnifier: X error: %s (request %d)\n", text, error->request_code);
@@ -78,6 +80,8 @@ private:
     linuxx11::LinuxShell shell_;
     linuxx11::QtMenus menus_;
     linuxx11::QtToolkit toolkit_;
+    // Logout, shutdown and Ctrl+C save the settings as closing the window does.
+    linuxx11::SessionEnd sessionEnd_{[this](int) { toolkit_.endSession(); }};
 };
 
 }  // namespace
@@ -96,9 +100,13 @@ std::unique_ptr<NativePlatform> openNativePlatform(int argc, char** argv) {
     }
     XSetErrorHandler(reportXError);
     prepareQtEnvironment();
-    // The program takes no command line; Qt sees only the program's name.
-    static int qtArgc = 1;
-    static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("magnifier"), nullptr};
+    // The program takes no command line; Qt sees only the program's name, and the screen's own
+    // visual for its windows: Qt would pick TrueColor on a DirectColor screen, whose colours the
+    // view could then show only approximately.
+    static std::string visual = std::to_string(XVisualIDFromVisual(DefaultVisual(display->get(), display->screen())));
+    static char visualOption[] = "-visual";
+    static int qtArgc = 3;
+    static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("magnifier"), visualOption, visual.data(), nullptr};
     return std::make_unique<LinuxPlatform>(std::move(display), qtArgc, qtArgv);
 }
 

@@ -119,7 +119,17 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
 
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_.get(), hwnd_, &attributes);
-    surface_ = std::make_unique<X11Image>(display_.get(), attributes.visual, attributes.depth);
+    ::Display* x = display_.get();
+    const int screen = display_.screen();
+    // The window shows the screen's colours through the screen's colormap: on palette and
+    // DirectColor displays a colormap of the toolkit's own would show other colours.
+    if (attributes.visual == DefaultVisual(x, screen)) XSetWindowColormap(x, hwnd_, DefaultColormap(x, screen));
+    screenFormat_ = PixelFormat::of(x, DefaultVisual(x, screen), DefaultDepth(x, screen), DefaultColormap(x, screen));
+    windowFormat_ = attributes.visual == DefaultVisual(x, screen)
+                        ? screenFormat_
+                        : PixelFormat::of(x, attributes.visual, attributes.depth, attributes.colormap);
+    surface_ = std::make_unique<X11Image>(x, attributes.visual, attributes.depth);
+    if (!(screenFormat_ == windowFormat_)) surface_->setTranslation(&screenFormat_, &windowFormat_);
     gc_ = XCreateGC(display_.get(), hwnd_, 0, nullptr);
     // Nothing is painted before the first tick, and the server must not clear what the tick put.
     XSetWindowBackgroundPixmap(display_.get(), hwnd_, kXNone);
@@ -127,6 +137,8 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     // The window manager's frame is known before the window is shown, so that the outer size
     // read at start-up is the size the user will see.
     expectedFrame_ = windows_.requestFrameExtents(hwnd_).value_or(FrameExtents{});
+
+    gone_ = std::make_unique<WindowGone>(hwnd_, [this] { windowDestroyed(); });
 
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(design.timerIntervalMs);
@@ -185,6 +197,15 @@ LResult QtForm::handleMessage(std::uint32_t message, WParam wParam, LParam lPara
         }
         default: return 0;
     }
+}
+
+bool QtForm::closeFromSession() { return windowGone_ || widget_->close(); }
+
+void QtForm::windowDestroyed() {
+    // Nothing asked first, so the unload runs now, as for a close, and the program ends with it.
+    windowGone_ = true;
+    timer_.stop();
+    if (send(WM_CLOSE, 0, 0) != 0) QCoreApplication::exit(0);
 }
 
 void QtForm::loadAndShow() {
@@ -300,13 +321,14 @@ void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w
 void QtForm::Print(const std::string& text) {
     if (!prepareSurface()) return;
     overlay_.draw(surface_->surface(), static_cast<int>(std::floor(currentX_)), static_cast<int>(std::floor(currentY_)),
-                  text);
+                  text, screenFormat_);
     dirty_ = painted_ = true;
 }
 
 void QtForm::present() {
     // Nothing is shown before the first tick has painted.
-    if (!painted_ || surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
+    if (!painted_ || windowGone_) return;
+    if (surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
     surface_->write(hwnd_, gc_);
 }
 
@@ -324,5 +346,18 @@ float QtToolkit::ScreenHeight() const { return base::pixelsToTwips(DisplayHeight
 AppVersion QtToolkit::version() const { return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH}; }
 
 int QtToolkit::run() { return QApplication::exec(); }
+
+void QtToolkit::endSession() {
+    bool allClosed = true;
+    // Every form has one top-level widget. A copy of the list: the unload handlers run from
+    // inside the loop.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* formWidget = dynamic_cast<FormWidget*>(window)) {
+            allClosed = formWidget->form().closeFromSession() && allClosed;
+        }
+    }
+    if (allClosed) QCoreApplication::exit(0);
+}
 
 }  // namespace platform::linuxx11

@@ -13,6 +13,7 @@
 
 #include "platform/FormToolkit.h"
 #include "platform/linux/TextOverlay.h"
+#include "platform/linux/WindowGone.h"
 #include "platform/linux/X11Display.h"
 #include "platform/linux/X11Image.h"
 #include "platform/linux/X11WindowSystem.h"
@@ -27,6 +28,7 @@ class FormWidget : public QWidget {
 public:
     explicit FormWidget(QtForm& form);
     QPaintEngine* paintEngine() const override { return nullptr; }
+    QtForm& form() { return form_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -75,6 +77,9 @@ public:
     bool sizeWriteInProgress() const { return sizeWrite_; }
     // Puts the client picture on the window.
     void present();
+    // Closes the window as its close button would: the unload handler runs first. True when
+    // the window is closed now.
+    bool closeFromSession();
     // Painted ticks, for the statistics printed at exit on request.
     unsigned long frames() const { return frames_; }
 
@@ -89,6 +94,7 @@ private:
     bool prepareSurface();
     void setClientSize(int width, int height);
     void moveOuterTo(int left, int top);
+    void windowDestroyed();
 
     FormEvents& events_;
     X11Display& display_;
@@ -97,12 +103,16 @@ private:
     std::unique_ptr<FormWidget> widget_;
     Handle hwnd_ = 0;
     QTimer timer_;
+    // The view's pixels are the screen's; the window's visual may differ.
+    PixelFormat screenFormat_;
+    PixelFormat windowFormat_;
     std::unique_ptr<X11Image> surface_;
     GC gc_ = nullptr;
     TextOverlay overlay_;
     FrameExtents expectedFrame_;
     bool sizeWrite_ = false;
-    bool closing_ = false;
+    std::unique_ptr<WindowGone> gone_;
+    bool windowGone_ = false;
     bool dirty_ = false;
     bool painted_ = false;
     float currentX_ = 0;
@@ -118,6 +128,9 @@ public:
     float ScreenHeight() const override;
     AppVersion version() const override;
     int run() override;
+    // The session ends the program: every form closes as if by its close button, and the
+    // message loop ends once they are closed.
+    void endSession();
 
 private:
     X11Display& display_;

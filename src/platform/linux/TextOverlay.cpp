@@ -37,11 +37,12 @@ const QImage& TextOverlay::imageFor(const std::string& text) {
     return cache_.emplace(text, std::move(image)).first->second;
 }
 
-void TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::string& text) {
+void TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::string& text, const PixelFormat& format) {
     if (surface.pixels == nullptr) return;
     const QImage& overlay = imageFor(text);
     // The outline extends the text by its width on every side; the text's own corner stays put.
     const int left = x - kOutline, top = y - kOutline;
+    const bool rgb = format.isRgb();
     // Blended by hand: a painter set up on the whole surface every tick costs more than the few
     // hundred pixels a text covers.
     for (int row = std::max(0, -top); row < overlay.height() && top + row < surface.height; ++row) {
@@ -51,11 +52,12 @@ void TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::st
             const std::uint32_t source = in[column];
             const std::uint32_t alpha = source >> 24;
             if (alpha == 0) continue;
-            std::uint32_t& target = out[left + column];
+            std::uint32_t& pixel = out[left + column];
             if (alpha == 255) {
-                target = source & 0xFFFFFF;
+                pixel = rgb ? source & 0xFFFFFF : format.fromRgb(source);
                 continue;
             }
+            const std::uint32_t target = rgb ? pixel : format.toRgb(pixel);
             // Premultiplied source over an opaque target, channel by channel.
             std::uint32_t blended = 0;
             for (int shift = 0; shift < 24; shift += 8) {
@@ -63,7 +65,7 @@ void TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::st
                 const std::uint32_t d = (target >> shift) & 0xFF;
                 blended |= std::min<std::uint32_t>(255, s + (d * (255 - alpha) + 127) / 255) << shift;
             }
-            target = blended;
+            pixel = rgb ? blended : format.fromRgb(blended);
         }
     }
 }

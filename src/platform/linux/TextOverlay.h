@@ -7,14 +7,16 @@
 #include <map>
 #include <string>
 
+#include "platform/linux/PixelFormat.h"
 #include "platform/soft/Surface.h"
 
 namespace platform::linuxx11 {
 
 class TextOverlay {
 public:
-    // Draws the text with its top-left corner at (x, y) of the surface, clipped to it.
-    void draw(const soft::Surface& surface, int x, int y, const std::string& text);
+    // Draws the text with its top-left corner at (x, y) of the surface, clipped to it; the
+    // surface's pixels are of `format`.
+    void draw(const soft::Surface& surface, int x, int y, const std::string& text, const PixelFormat& format);
 
 private:
     const QImage& imageFor(const std::string& text);

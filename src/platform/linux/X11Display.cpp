@@ -4,13 +4,18 @@ namespace platform::linuxx11 {
 namespace {
 
 int trappedErrors = 0;
+unsigned long lastErrorSerial = 0;
 
-int countError(::Display*, XErrorEvent*) {
+int countError(::Display*, XErrorEvent* error) {
+    noteXError(*error);
     ++trappedErrors;
     return 0;
 }
 
 }  // namespace
+
+void noteXError(const XErrorEvent& error) { lastErrorSerial = error.serial; }
+unsigned long lastXErrorSerial() { return lastErrorSerial; }
 
 X11Display::X11Display() : display_(XOpenDisplay(nullptr)) {}
 

@@ -25,6 +25,11 @@ private:
     ::Display* display_;
 };
 
+// The serial number of the last request the server answered with an error, on any connection
+// of the program: a wait for an answer can stop once its request failed.
+void noteXError(const XErrorEvent& error);
+unsigned long lastXErrorSerial();
+
 // Collects X protocol errors instead of letting Xlib end the program, for as long as it lives.
 class X11ErrorTrap {
 public:

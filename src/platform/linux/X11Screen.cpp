@@ -10,29 +10,45 @@ X11Screen::X11Screen(X11Display& display)
     : display_(display),
       visual_(DefaultVisual(display.get(), display.screen())),
       depth_(DefaultDepth(display.get(), display.screen())),
-      supported_((depth_ == 24 || depth_ == 32) && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
-                 visual_->blue_mask == 0xFF),
-      image_(display.get(), visual_, depth_) {}
+      supported_(depth_ >= 8),
+      format_(PixelFormat::of(display.get(), visual_, depth_, DefaultColormap(display.get(), display.screen()))),
+      image_(display.get(), visual_, depth_),
+      width_(DisplayWidth(display.get(), display.screen())),
+      height_(DisplayHeight(display.get(), display.screen())) {
+    XSelectInput(display.get(), display.root(), StructureNotifyMask);
+}
 
-int X11Screen::width() const { return DisplayWidth(display_.get(), display_.screen()); }
-int X11Screen::height() const { return DisplayHeight(display_.get(), display_.screen()); }
+void X11Screen::refresh() {
+    XEvent event;
+    while (XCheckTypedWindowEvent(display_.get(), display_.root(), ConfigureNotify, &event)) {
+        width_ = event.xconfigure.width;
+        height_ = event.xconfigure.height;
+    }
+}
 
 void X11Screen::read(int x, int y, const soft::Surface& to) {
-    // On a layout the view cannot show, the picture stays black rather than wrong.
-    if (!supported_ || !image_.resize(to.width, to.height) || !image_.read(display_.root(), x, y)) return;
+    // A screen of fewer than 8 bits a pixel, or a rectangle off a screen that has just shrunk:
+    // the picture is black rather than stale.
+    if (!supported_ || !image_.resize(to.width, to.height) || !image_.read(display_.root(), x, y)) {
+        for (int row = 0; row < to.height; ++row) std::fill(to.row(row), to.row(row) + to.width, 0u);
+        return;
+    }
     const soft::Surface from = image_.surface();
     const std::size_t rowBytes = static_cast<std::size_t>(to.width) * sizeof(std::uint32_t);
     for (int row = 0; row < to.height; ++row) {
         std::uint32_t* out = to.row(row);
         std::memcpy(out, from.row(row), rowBytes);
         // Depth-32 screens carry alpha in the top byte; the view's pixels do not.
-        if (depth_ == 32) std::for_each(out, out + to.width, [](std::uint32_t& p) { p &= 0xFFFFFF; });
+        if (depth_ == 32) {
+            const std::uint32_t bits = format_.colourBits();
+            std::for_each(out, out + to.width, [bits](std::uint32_t& p) { p &= bits; });
+        }
     }
 }
 
 std::optional<soft::ConstSurface> X11Screen::view(int x, int y, int width, int height) {
     // Depth-32 pixels need their alpha byte cleared, which read() does on its copy.
-    if (!supported_ || depth_ != 24 || !image_.resize(width, height) || !image_.read(display_.root(), x, y)) {
+    if (!supported_ || depth_ == 32 || !image_.resize(width, height) || !image_.read(display_.root(), x, y)) {
         return std::nullopt;
     }
     const soft::Surface pixels = image_.surface();

@@ -1,6 +1,7 @@
 #pragma once
 // The X screen as the source of the desktop's device context: pixels read from the root window.
 #include "platform/linux/X11Display.h"
+#include "platform/linux/PixelFormat.h"
 #include "platform/linux/X11Image.h"
 #include "platform/soft/ScreenSource.h"
 
@@ -10,15 +11,16 @@ class X11Screen : public soft::ScreenSource {
 public:
     explicit X11Screen(X11Display& display);
 
-    int width() const override;
-    int height() const override;
+    void refresh() override;
+    int width() const override { return width_; }
+    int height() const override { return height_; }
     void read(int x, int y, const soft::Surface& to) override;
     std::optional<soft::ConstSurface> view(int x, int y, int width, int height) override;
     int rasterCaps() const override;
     int paletteSize() const override;
     unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;
 
-    // 32-bit pixels laid out as 0x00RRGGBB: the only layout the view handles.
+    // Every visual of 8 bits or more; the pixels read are the screen's own values (PixelFormat).
     bool supportedFormat() const { return supported_; }
     bool usesSharedMemory() const { return image_.usesSharedMemory(); }
 
@@ -27,7 +29,11 @@ private:
     Visual* visual_;
     int depth_;
     bool supported_;
+    PixelFormat format_;
     X11Image image_;
+    // The root window's size, followed through its ConfigureNotify events (RandR resizes it).
+    int width_;
+    int height_;
 };
 
 }  // namespace platform::linuxx11

@@ -11,6 +11,9 @@ namespace platform::soft {
 class ScreenSource {
 public:
     virtual ~ScreenSource() = default;
+    // Takes note of changes of the screen's size; called when a screen device context is made,
+    // so each capture sees the screen as it is.
+    virtual void refresh() {}
     virtual int width() const = 0;
     virtual int height() const = 0;
     // Copies the screen rectangle (x, y, to.width, to.height), which lies wholly on the screen,

@@ -61,7 +61,10 @@ const T* SoftGraphics::find(Handle handle) const {
     return it == objects_.end() ? nullptr : std::get_if<T>(&it->second);
 }
 
-Handle SoftGraphics::createScreenDC() { return add(DeviceContext{true, 0, 0}); }
+Handle SoftGraphics::createScreenDC() {
+    screen_.refresh();
+    return add(DeviceContext{true, 0, 0});
+}
 
 bool SoftGraphics::releaseScreenDC(Handle hdc) {
     const DeviceContext* dc = find<DeviceContext>(hdc);
@@ -195,6 +198,12 @@ Handle SoftGraphics::CreateCompatibleDC(Handle /*hdc*/) { return add(DeviceConte
 Handle SoftGraphics::CreateCompatibleBitmap(Handle hdc, int width, int height) {
     if (find<DeviceContext>(hdc) == nullptr) return 0;
     if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxBitmapPixels) return 0;
+    // The kept pixels serve only a bitmap of their size: after a resize they would be held for
+    // nothing, as much as the largest window ever was.
+    if (spare_ && spareCount_ != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        spare_.reset();
+        spareCount_ = 0;
+    }
     Bitmap bitmap;
     bitmap.width = width;
     bitmap.height = height;

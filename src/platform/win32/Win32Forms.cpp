@@ -206,6 +206,13 @@ LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lP
             if (cancel == 0 || failed_) ::DestroyWindow(windowOf(hwnd_));
             return 0;
         }
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // Logoff or shutdown: the process may be ended as soon as this returns, so the window
+            // closes now, through its procedure chain, and the unload saves as for a close.
+            if (wParam != 0 && ::IsWindow(windowOf(hwnd_))) ::SendMessageW(windowOf(hwnd_), WM_CLOSE, 0, 0);
+            return 0;
         case WM_DESTROY:
             ::KillTimer(windowOf(hwnd_), kTimerId);
             if (!destroying_) ::PostQuitMessage(0);

@@ -288,6 +288,20 @@ TEST_F(MagnifierUnderWine, ChoosingMagyarFromTheMenuAndClosingSavesTheSettings) 
     EXPECT_LE(top, before.y);
 }
 
+TEST_F(MagnifierUnderWine, EndingTheSessionSavesTheSettingsAndExitsWithStatusZero) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    desktop_->activate(window_);
+    desktop_->key({"KP_Add"});
+    ASSERT_TRUE(shows_caption("Magnifier [3:1]"));
+    // What a logoff sends every window: WM_QUERYENDSESSION, then WM_ENDSESSION.
+    run_command({"wineboot", "--end-session"}, wineEnvironment(), 60000ms);
+    const auto status = process_->wait_for(20000ms);
+    ASSERT_TRUE(status.has_value()) << "still running 20 s after the session ended; " << describe();
+    EXPECT_TRUE(status->success()) << describe();
+    EXPECT_EQ(number(query("HKCU\\Software\\Orlenda\\Kitmora Magnifier"), "Zoom"), 3);
+}
+
 TEST_F(MagnifierUnderWine, ASecondStartRestoresZoomAndLanguage) {
     start();
     ASSERT_TRUE(shows_caption("Magnifier [2:1]"));

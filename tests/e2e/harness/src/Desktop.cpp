@@ -200,4 +200,12 @@ void Desktop::move(WindowId window, int x, int y) const {
 
 void Desktop::close(WindowId window) const { run_checked({"wmctrl", "-i", "-c", hex_id(window)}, env_); }
 
+void Desktop::destroy(WindowId window) const { xdotool({"windowclose", std::to_string(window)}); }
+
+void Desktop::maximize(WindowId window, bool on) const {
+    run_checked({"wmctrl", "-i", "-r", hex_id(window), "-b", std::string(on ? "add" : "remove") +
+                                                             ",maximized_vert,maximized_horz"},
+                env_);
+}
+
 }  // namespace e2e

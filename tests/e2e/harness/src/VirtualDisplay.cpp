@@ -85,7 +85,12 @@ void VirtualDisplay::start_server() {
     // -displayfd: the server picks a free display number and writes it once it accepts
     // connections, so parallel test processes never race for a number. -noreset: the server
     // must keep its state when its last client leaves between tests.
-    server_.emplace(SpawnOptions{{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+    std::vector<std::string> argv{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"};
+    if (options_.visual_class >= 0) {
+        argv.push_back("-cc");
+        argv.push_back(std::to_string(options_.visual_class));
+    }
+    server_.emplace(SpawnOptions{argv,
                                  {},
                                  Stream::Discard,
                                  Stream::Capture,

@@ -66,6 +66,11 @@ public:
     void move(WindowId window, int x, int y) const;
     // Asks the window manager to close the window, as its close button would.
     void close(WindowId window) const;
+    // Destroys the window from this client, with no close request first (a task manager's kill).
+    void destroy(WindowId window) const;
+    // Asks the window manager to maximise the window in both directions, or to restore it, as a
+    // taskbar does.
+    void maximize(WindowId window, bool on) const;
 
 private:
     std::string xdotool(std::vector<std::string> args) const;

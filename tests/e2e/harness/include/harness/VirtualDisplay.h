@@ -30,6 +30,9 @@ public:
         int depth = 24;
         bool window_manager = true;
         std::chrono::milliseconds start_timeout = std::chrono::milliseconds(15000);
+        // The default visual's class (X.h: 3 PseudoColor, 4 TrueColor, 5 DirectColor); -1 for
+        // the server's choice.
+        int visual_class = -1;
     };
 
     VirtualDisplay();

@@ -1,0 +1,61 @@
+#include "platform/linux/SessionEnd.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace platform::linuxx11 {
+namespace {
+
+constexpr int kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
+// The handler's only state: where it writes. One program window, one instance.
+volatile sig_atomic_t signalPipe = -1;
+
+void onSignal(int signal) {
+    const int saved = errno;
+    const auto byte = static_cast<unsigned char>(signal);
+    if (signalPipe >= 0) (void)!::write(signalPipe, &byte, 1);
+    errno = saved;
+}
+
+}  // namespace
+
+SessionEnd::SessionEnd(std::function<void(int)> endSession) : endSession_(std::move(endSession)) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::fprintf(stderr, "magnifier: cannot watch for termination signals: %s\n", std::strerror(errno));
+        return;
+    }
+    readFd_ = fds[0];
+    writeFd_ = fds[1];
+    signalPipe = writeFd_;
+    notifier_ = std::make_unique<QSocketNotifier>(readFd_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &previous_[i]);
+}
+
+SessionEnd::~SessionEnd() {
+    if (readFd_ < 0) return;
+    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+    signalPipe = -1;
+    notifier_.reset();
+    ::close(readFd_);
+    ::close(writeFd_);
+}
+
+void SessionEnd::drain() {
+    unsigned char signals[16];
+    ssize_t got = 0;
+    while ((got = ::read(readFd_, signals, sizeof signals)) > 0) {
+        for (ssize_t i = 0; i < got; ++i) endSession_(signals[i]);
+    }
+}
+
+}  // namespace platform::linuxx11
