@@ -52,7 +52,10 @@ public:
           registry_(linuxfs::FileRegistry::defaultPath()),
           menus_(graphics_),
           toolkit_(*display_, windows_, graphics_) {
-        QApplication::setApplicationName(QStringLiteral("magnifier"));
+        // The application id names the window's class (WM_CLASS), which desktops match against
+        // the desktop entry's StartupWMClass to give the window the entry's name and icon.
+        QApplication::setApplicationName(QStringLiteral(MAGNIFIER_APP_ID));
+        QGuiApplication::setDesktopFileName(QStringLiteral(MAGNIFIER_APP_ID));
         if (!screen_.supportedFormat()) {
             std::fprintf(stderr, "magnifier: this screen's pixel format is not supported; the view stays black\n");
         }
