@@ -1,7 +1,8 @@
 # make run    installs what is missing, builds, and starts the magnifier on the current display
 # make test   installs what is missing, builds, and runs every test
 # make build  builds build/magnifier only
-# make install [PREFIX=/usr/local] [DESTDIR=]  installs the Linux build; make uninstall removes it
+# make install [PREFIX=/usr/local] [DESTDIR=]  installs the Linux build; make uninstall [DESTDIR=]
+#             removes exactly the files it installed
 # make package  dist/magnifier_*.deb (Linux) and dist/magnifier-*-windows-x64.zip
 .PHONY: run test build deps deps-linux windows test-linux test-sanitize test-windows bench clean \
 	install uninstall package
@@ -50,8 +51,9 @@ install: build/CMakeCache.txt
 	cmake --build build -j$(JOBS) --target magnifier magnifier_data
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
 
+# Give it the same DESTDIR as the install: the manifest lists paths under the prefix only.
 uninstall:
-	cmake -DMANIFEST=build/install_manifest.txt -P cmake/Uninstall.cmake
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=build/install_manifest.txt -P cmake/Uninstall.cmake
 
 package: deps build/CMakeCache.txt
 	cmake --build build -j$(JOBS) --target magnifier magnifier_data

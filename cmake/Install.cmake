@@ -2,6 +2,9 @@
 # entry, icons in the hicolor theme, AppStream metainfo, manual page and package documents under
 # the prefix. Windows: the .exe and a plain-text README, which is all the zip holds.
 include(GNUInstallDirs)
+# Installing (and CPack) needs the program and its data, not the tests and benchmarks that `all`
+# builds; the Makefile builds those two targets first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # The date of the release named by the version: the metainfo, manual page and Debian changelog.
 set(MAGNIFIER_RELEASE_DATE 2026-12-08)

@@ -6,6 +6,9 @@ set(CPACK_PACKAGE_CONTACT "${MAGNIFIER_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "screen magnifier that enlarges pixel for pixel")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${MAGNIFIER_HOME_URL}")
 set(CPACK_STRIP_FILES ON)
+# Only the install rules' own component: CPack's install then writes install_manifest_Unspecified.txt
+# and leaves build/install_manifest.txt, which make uninstall reads, as `make install` wrote it.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
@@ -21,9 +24,9 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # The dependencies are read from the libraries the program is linked with, not written by hand.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The long description; CPack puts the summary above it.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-One small always-on-top window shows the screen around the mouse pointer,
+      "One small always-on-top window shows the screen around the mouse pointer,
 enlarged by a whole factor from 1 to 18 and refreshed every 10 ms. Every
 screen pixel becomes an exact square, with no smoothing. The keypad plus and
 minus keys or the mouse wheel change the zoom; a context menu switches the

@@ -15,7 +15,7 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 echo "lintian $(basename "$deb"):"
-lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports errors"
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* && $depends == *libx11-6* ]] || fail "Depends lacks the linked libraries: $depends"

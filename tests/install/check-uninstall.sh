@@ -4,12 +4,12 @@
 # Usage: check-uninstall.sh CMAKE UNINSTALL_SCRIPT MANIFEST STAGE_DIR
 set -euo pipefail
 cmake=$1 script=$2 manifest=$3 stage=$4
-"$cmake" -DMANIFEST="$manifest" -P "$script" >/dev/null
+DESTDIR=$stage "$cmake" -DMANIFEST="$manifest" -P "$script" >/dev/null
 left=$(find "$stage" ! -type d)
 if [[ -n $left ]]; then
   echo "FAIL: left after uninstalling:" >&2
   echo "$left" >&2
   exit 1
 fi
-rm -rf "$stage"
+rm -rf "$stage" "$manifest"
 echo "uninstalled: no file left"

@@ -33,6 +33,8 @@ std::wstring widen(std::string_view text) {
 
 void showCommandLineAnswer(std::string_view text, bool isError) {
     if (writeTo(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, text)) return;
+    // A box needs no final line end; it would only add an empty line.
+    if (text.ends_with('\n')) text.remove_suffix(1);
     ::MessageBoxW(nullptr, widen(text).c_str(), L"Magnifier",
                   MB_OK | MB_SETFOREGROUND | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
 }
