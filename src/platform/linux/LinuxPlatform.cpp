@@ -92,7 +92,8 @@ std::unique_ptr<NativePlatform> openNativePlatform(int argc, char** argv) {
     }
     XSetErrorHandler(reportXError);
     prepareQtEnvironment();
-    // The program takes no command line; Qt sees only the program's name.
+    // main() has answered the command line already; Qt sees only the program's name, so none
+    // of its own options (-display, -platform, ...) can change how the magnifier runs.
     static int qtArgc = 1;
     static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("magnifier"), nullptr};
     return std::make_unique<LinuxPlatform>(std::move(display), qtArgc, qtArgv);
