@@ -1,10 +1,15 @@
 # make run    installs what is missing, builds, and starts the magnifier on the current display
 # make test   installs what is missing, builds, and runs every test
 # make build  builds build/magnifier only
-.PHONY: run test build deps deps-linux windows test-linux test-sanitize test-windows bench clean
+# make install [PREFIX=/usr/local] [DESTDIR=]  installs the Linux build; make uninstall [DESTDIR=]
+#             removes exactly the files it installed
+# make package  dist/magnifier_*.deb (Linux) and dist/magnifier-*-windows-x64.zip
+.PHONY: run test build deps deps-linux windows test-linux test-sanitize test-windows bench clean \
+	install uninstall package
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD_TYPE ?= RelWithDebInfo
+PREFIX ?= /usr/local
 
 deps:
 	@scripts/install-deps
@@ -40,6 +45,24 @@ test-sanitize: build-asan/CMakeCache.txt
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
 
+# The program and what goes with it (icons, manual page), then CMake's install rules. The manifest
+# build/install_manifest.txt lists every file written, for make uninstall.
+install: build/CMakeCache.txt
+	cmake --build build -j$(JOBS) --target magnifier magnifier_data
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# Give it the same DESTDIR as the install: the manifest lists paths under the prefix only.
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=build/install_manifest.txt -P cmake/Uninstall.cmake
+
+package: deps build/CMakeCache.txt
+	cmake --build build -j$(JOBS) --target magnifier magnifier_data
+	scripts/windows-build
+	cd build && cpack --config CPackConfig.cmake -B $(CURDIR)/dist
+	cd build-win && cpack --config CPackConfig.cmake -B $(CURDIR)/dist
+	rm -rf dist/_CPack_Packages
+	@ls -l dist/*.deb dist/*.zip
+
 windows: deps
 	scripts/windows-build
 
@@ -52,4 +75,4 @@ bench: build/CMakeCache.txt
 	./build/bench/system/magnifier_system_bench
 
 clean:
-	rm -rf build build-asan build-win
+	rm -rf build build-asan build-win dist

@@ -61,7 +61,10 @@ public:
           registry_(linuxfs::FileRegistry::defaultPath()),
           menus_(graphics_),
           toolkit_(*display_, windows_, graphics_) {
-        QApplication::setApplicationName(QStringLiteral("magnifier"));
+        // The application id names the window's class (WM_CLASS), which desktops match against
+        // the desktop entry's StartupWMClass to give the window the entry's name and icon.
+        QApplication::setApplicationName(QStringLiteral(MAGNIFIER_APP_ID));
+        QGuiApplication::setDesktopFileName(QStringLiteral(MAGNIFIER_APP_ID));
         if (!screen_.supportedFormat()) {
             std::fprintf(stderr, "magnifier: this screen's pixel format is not supported; the view stays black\n");
         }
@@ -100,9 +103,10 @@ std::unique_ptr<NativePlatform> openNativePlatform(int argc, char** argv) {
     }
     XSetErrorHandler(reportXError);
     prepareQtEnvironment();
-    // The program takes no command line; Qt sees only the program's name, and the screen's own
-    // visual for its windows: Qt would pick TrueColor on a DirectColor screen, whose colours the
-    // view could then show only approximately.
+    // main() has answered the command line already. Qt sees only the program's name, so none of
+    // its own options (-display, -platform, ...) can change how the magnifier runs, and the
+    // screen's own visual for its windows: Qt would pick TrueColor on a DirectColor screen, whose
+    // colours the view could then show only approximately.
     static std::string visual = std::to_string(XVisualIDFromVisual(DefaultVisual(display->get(), display->screen())));
     static char visualOption[] = "-visual";
     static int qtArgc = 3;

@@ -114,6 +114,16 @@ std::optional<std::string> Desktop::caption(WindowId window) const {
     return quoted_value(result.out);
 }
 
+std::vector<std::string> Desktop::wm_class(WindowId window) const {
+    const CommandResult result = run_command({"xprop", "-id", hex_id(window), "WM_CLASS"}, env_);
+    std::vector<std::string> names;
+    if (!result.status.success()) return names;
+    for (const std::string& item : list_value(result.out)) {
+        if (auto name = quoted_value(item)) names.push_back(*name);
+    }
+    return names;
+}
+
 std::optional<FrameExtents> Desktop::frame_extents(WindowId window) const {
     const CommandResult result = run_command({"xprop", "-id", hex_id(window), "_NET_FRAME_EXTENTS"}, env_);
     if (!result.status.success()) return std::nullopt;

@@ -42,6 +42,8 @@ public:
     Rect client_geometry(WindowId window) const;
     // _NET_WM_NAME, or nothing while the window has none (or is gone).
     std::optional<std::string> caption(WindowId window) const;
+    // WM_CLASS: the instance and class names, empty while the window has none.
+    std::vector<std::string> wm_class(WindowId window) const;
     // _NET_FRAME_EXTENTS, or nothing while the window manager has not set it.
     std::optional<FrameExtents> frame_extents(WindowId window) const;
     // The outer frame in root coordinates: the client area extended by the frame extents.

@@ -1,0 +1,47 @@
+#include "app/CommandLine.h"
+
+namespace app {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: magnifier [--help | --version]\n"
+    "Shows the screen around the mouse pointer, enlarged 1 to 18 times, in a window of its own.\n"
+    "Keypad + and - or the mouse wheel change the zoom; the right mouse button opens the menu.\n"
+    "\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and exit\n";
+
+CommandLineAnswer refuse(std::string_view what, std::string_view argument) {
+    std::string text = "magnifier: ";
+    text.append(what).append(" '").append(argument).append("'\n");
+    text.append("Try 'magnifier --help' for more information.\n");
+    return {CommandLineRequest::Error, std::move(text), 2};
+}
+
+}  // namespace
+
+CommandLineAnswer parseCommandLine(const std::vector<std::string_view>& args) {
+    bool help = false;
+    bool version = false;
+    for (const std::string_view arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--version") {
+            version = true;
+        } else {
+            // The first bad argument decides: the user learns about it before anything else.
+            return refuse(arg.starts_with('-') ? "unknown option" : "unexpected argument", arg);
+        }
+    }
+    if (help) return {CommandLineRequest::Help, std::string(kUsage), 0};
+    if (version) return {CommandLineRequest::Version, "magnifier " MAGNIFIER_VERSION "\n", 0};
+    return {};
+}
+
+CommandLineAnswer parseCommandLine(int argc, const char* const* argv) {
+    std::vector<std::string_view> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return parseCommandLine(args);
+}
+
+}  // namespace app
