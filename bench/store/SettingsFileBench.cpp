@@ -12,6 +12,7 @@
 #include "app/FrmMain.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/linux/registry/FileRegistry.h"
+#include "platform/linux/registry/RegFormat.h"
 
 namespace {
 
@@ -35,12 +36,28 @@ private:
     fs::path path_;
 };
 
+std::string textWithKeys(long keys) {
+    std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenda]\n\"Language\"=hex:01,00\n\n";
+    for (long i = 0; i < keys; ++i)
+        text += "[HKEY_CURRENT_USER\\Software\\Other\\K" + std::to_string(i) + "]\n\"v\"=hex:01\n\n";
+    return text;
+}
+
 void writeFileWithKeys(const fs::path& file, long keys) {
     fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenda]\n\"Language\"=hex:01,00\n\n";
-    for (long i = 0; i < keys; ++i) out << "[HKEY_CURRENT_USER\\Software\\Other\\K" << i << "]\n\"v\"=hex:01\n\n";
+    std::ofstream(file, std::ios::binary) << textWithKeys(keys);
 }
+
+// The text format alone: one parse and one serialisation of the whole file.
+void BM_ParseAndSerialize(benchmark::State& state) {
+    const auto text = textWithKeys(state.range(0));
+    for (auto _ : state) {
+        auto parsed = platform::linuxfs::parseRegFile(text);
+        benchmark::DoNotOptimize(platform::linuxfs::serializeRegFile(parsed.document.value()));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ParseAndSerialize)->Arg(2000)->Arg(8000)->Arg(32000)->Unit(benchmark::kMillisecond);
 
 // One run of the program: start-up (language, zoom, size, position), then a move so the
 // unload has something new to save, then the unload.
@@ -49,11 +66,12 @@ void BM_StartAndClose(benchmark::State& state) {
     const fs::path file = folder.path() / "Orlenda" / "registry.reg";
     writeFileWithKeys(file, state.range(0));
     platform::fake::FakePlatform fake;
-    platform::linuxfs::FileRegistry registry(file);
-    platform::ServicesScope scope(
-        {&fake.windows, &fake.graphics, &registry, &fake.shell, &fake.menus, &fake.toolkit});
     int run = 0;
     for (auto _ : state) {
+        // A new registry each time, as each run of the program reads the file afresh.
+        platform::linuxfs::FileRegistry registry(file);
+        platform::ServicesScope scope(
+            {&fake.windows, &fake.graphics, &registry, &fake.shell, &fake.menus, &fake.toolkit});
         app::FrmMain window{fake.toolkit};
         window.start();
         auto* form = fake.toolkit.lastForm();
