@@ -113,7 +113,7 @@ std::int32_t RegistryStore::write(RegDocument doc, const Loaded& base) {
     if (text.size() > kMaxRegistryFileSize) return kErrorInvalidParameter;
 
     std::filesystem::path target;
-    if (int error = followLinks(file_, target)) return failed("cannot follow the link", error);
+    if (int error = followLinks(file_, target)) return failed("cannot follow the links to the", error);
     if (target != file_) removeStaleTemporaries(target);
     mode_t mode = S_IRUSR | S_IWUSR;
     struct stat info {};
