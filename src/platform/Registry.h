@@ -35,6 +35,13 @@ public:
                                        const std::uint8_t* data, std::uint32_t dataSize) = 0;
 
     virtual std::int32_t RegCloseKey(Handle key) = 0;
+
+    // The writes made between these reach other processes together, all or none, where the back
+    // end can promise that (a store shared as one file); elsewhere each write stands alone. Calls
+    // nest; the outermost commit gives the status of the whole, writes inside may report success
+    // before it.
+    virtual void beginBatch() {}
+    virtual std::int32_t commitBatch() { return ERROR_SUCCESS; }
 };
 
 }  // namespace platform

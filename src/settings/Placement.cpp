@@ -39,6 +39,8 @@ void restorePosition(platform::Form& form, std::int32_t winWidth, std::int32_t w
 }
 
 void savePlacement(const platform::Form& form, std::int16_t zoom) {
+    // Two copies closing at once: the last one's placement wins whole.
+    const WriteBatch batch;
     saveSetting(kProgramKeyName, "Zoom", zoom);
     saveSetting(kProgramKeyName, "WindowLeft", clampLong(0, kMissing, base::twipsToPixels(form.Left())));
     saveSetting(kProgramKeyName, "WindowTop", clampLong(0, kMissing, base::twipsToPixels(form.Top())));

@@ -115,6 +115,19 @@ std::int32_t saveSetting(const std::string& programKeyName, const std::string& v
     return regWriteWord(platform::HKEY_CURRENT_USER, programKeyPath(programKeyName), valueName, value);
 }
 
+WriteBatch::WriteBatch() {
+    try {
+        registry_ = &platform::registry();
+        registry_->beginBatch();
+    } catch (...) {
+        registry_ = nullptr;  // no registry: the writes fail on their own, quietly
+    }
+}
+
+WriteBatch::~WriteBatch() {
+    if (registry_) registry_->commitBatch();
+}
+
 std::int32_t clampLong(std::int32_t low, std::int32_t high, std::int32_t value) {
     std::int32_t result = value < low ? low : value;
     return result > high ? high : result;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Registry.h"
 #include "platform/Types.h"
 
 namespace settings {
@@ -30,6 +31,19 @@ bool saveLanguage(std::int32_t value);
 // A value of this tool's own key, or `defaultValue` when it cannot be read.
 std::int32_t loadSetting(const std::string& programKeyName, const std::string& valueName, std::int32_t defaultValue);
 std::int32_t saveSetting(const std::string& programKeyName, const std::string& valueName, std::int32_t value);
+
+// While it lives, the writes above reach other copies of the program as one update where the
+// registry allows it, so that a copy's set of values wins whole, never mixed with another's.
+class WriteBatch {
+public:
+    WriteBatch();
+    ~WriteBatch();
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+
+private:
+    platform::Registry* registry_ = nullptr;
+};
 
 // The value bounded to low..high; the upper bound is applied last, so it wins when low > high.
 std::int32_t clampLong(std::int32_t low, std::int32_t high, std::int32_t value);

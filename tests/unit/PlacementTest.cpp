@@ -163,6 +163,8 @@ TEST_F(PlacementTest, UnloadStoresZoomAndGeometryInOrder) {
     ASSERT_TRUE(form->close());
     const auto& log = fake.registry.writeLog();
     ASSERT_EQ(log.size() - before, 5u);
+    EXPECT_EQ(fake.registry.batchedWrites(), 5u) << "the five values go out as one update";
+    EXPECT_EQ(fake.registry.openBatches(), 0);
     EXPECT_EQ(std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(before), log.end()),
               (std::vector<std::string>{"Zoom", "WindowLeft", "WindowTop", "WindowWidth", "WindowHeight"}));
     EXPECT_EQ(storedNumber(fake, programKey(), "Zoom"), 9);

@@ -78,6 +78,7 @@ std::int32_t FakeRegistry::RegSetValueEx(Handle key, const std::string& valueNam
     if (failSet != 0) return failSet;
     keys_[handle->second].values[lower(valueName)] = RegistryValue{type, std::vector<std::uint8_t>(data, data + dataSize)};
     writeLog_.push_back(valueName);
+    if (openBatches_ > 0) ++batchedWrites_;
     return ERROR_SUCCESS;
 }
 

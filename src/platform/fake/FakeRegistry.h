@@ -28,6 +28,12 @@ public:
     std::int32_t RegSetValueEx(Handle key, const std::string& valueName, std::uint32_t type,
                                const std::uint8_t* data, std::uint32_t dataSize) override;
     std::int32_t RegCloseKey(Handle key) override;
+    // Writes stand alone here; only counted, so a test can see which ones were grouped.
+    void beginBatch() override { ++openBatches_; }
+    std::int32_t commitBatch() override {
+        if (openBatches_ > 0) --openBatches_;
+        return ERROR_SUCCESS;
+    }
 
     // Direct access for tests; paths as "Software\\Orlenda".
     void put(const std::string& keyPath, const std::string& valueName, RegistryValue value);
@@ -36,6 +42,9 @@ public:
     std::size_t openKeys() const { return handles_.size(); }
     // Names of the values written, in the order of the writes.
     const std::vector<std::string>& writeLog() const { return writeLog_; }
+    // How many writes happened inside a batch, and whether one is still open.
+    std::size_t batchedWrites() const { return batchedWrites_; }
+    int openBatches() const { return openBatches_; }
 
     // Failures a test can switch on: a status every such call returns.
     std::int32_t failOpen = 0;
@@ -53,6 +62,8 @@ private:
     std::map<Handle, std::string> handles_;
     Handle next_ = 0x3000;
     std::vector<std::string> writeLog_;
+    int openBatches_ = 0;
+    std::size_t batchedWrites_ = 0;
 };
 
 }  // namespace platform::fake

@@ -1,7 +1,9 @@
 // Nothing is lost: damaged files are set aside, failed writes leave the old file whole, and
 // two processes writing at once both keep their values.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,13 +12,16 @@
 
 #include "TestFiles.h"
 #include "platform/linux/registry/FileRegistry.h"
+#include "platform/linux/registry/PosixFiles.h"
 #include "platform/linux/registry/RegFormat.h"
 
 namespace platform::linuxfs {
 namespace {
 
 namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
 const std::string kKey = "Software\\Orlenda";
+const char* const kPlacement[] = {"Zoom", "WindowLeft", "WindowTop", "WindowWidth", "WindowHeight"};
 
 // Writes one 2-byte value the way the program does; returns the status of the first failure.
 std::int32_t save(FileRegistry& reg, const std::string& name, std::uint8_t byte) {
@@ -34,6 +39,32 @@ std::vector<std::string> folderEntries(const fs::path& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// The five values of a placement, all `byte`, in one batch as the program saves them.
+std::int32_t savePlacement(FileRegistry& reg, std::uint8_t byte) {
+    reg.beginBatch();
+    for (const char* name : kPlacement) save(reg, name, byte);
+    return reg.commitBatch();
+}
+
+// The values of the names as one reading of the file has them.
+std::vector<std::optional<Bytes>> storedValues(const fs::path& file, const std::vector<std::string>& names) {
+    auto doc = parseRegFile(regtest::readFile(file)).document;
+    const auto* section = doc ? findSection(*doc, "HKEY_CURRENT_USER\\" + kKey) : nullptr;
+    std::vector<std::optional<Bytes>> values;
+    for (const auto& name : names) {
+        const auto* value = section ? findValue(*section, name) : nullptr;
+        values.push_back(value ? std::optional(value->data) : std::nullopt);
+    }
+    return values;
+}
+std::optional<Bytes> storedValue(const fs::path& file, const std::string& name) {
+    return storedValues(file, {name}).front();
+}
+
+fs::perms permsOf(const fs::path& file) { return fs::status(file).permissions(); }
+
+std::size_t lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 class RegFileSafety : public ::testing::Test {
 protected:
@@ -158,6 +189,133 @@ TEST_F(RegFileSafety, AFolderThatCannotBeMadeFailsTheWrite) {
     EXPECT_EQ(regtest::readFile(folder), "a file where the folder should be");
 }
 
+TEST_F(RegFileSafety, ALinkedFileIsWrittenWhereItLivesAndKeepsItsMode) {
+    const fs::path dotfiles = dir.path() / "dotfiles", target = dotfiles / "orlenda.reg";
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    regtest::writeFile(target, regtest::kSampleFile);
+    fs::permissions(target, mode);
+    fs::create_directories(folder);
+    fs::create_symlink("../dotfiles/orlenda.reg", file);
+    ASSERT_EQ(save(reg, "Zoom", 7), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(storedValue(target, "Zoom"), (Bytes{7, 0}));
+    EXPECT_EQ(storedValue(target, "Language"), (Bytes{1, 0})) << "the rest of the file is kept";
+    EXPECT_EQ(permsOf(target), mode);
+    EXPECT_EQ(folderEntries(dotfiles), std::vector<std::string>{"orlenda.reg"});
+
+    fs::remove(target);  // a link to a file not there yet: the file is made where the link says
+    ASSERT_EQ(save(reg, "Zoom", 8), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(storedValue(target, "Zoom"), (Bytes{8, 0}));
+}
+
+TEST_F(RegFileSafety, AReadOnlyFileIsReadButNeverWritten) {
+    regtest::writeFile(file, regtest::kSampleFile);
+    for (auto mode : {fs::perms::owner_read | fs::perms::group_read, fs::perms::none}) {
+        fs::permissions(file, mode);
+        FileRegistry again(file);  // a new run, so its failure is told again
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(save(again, "Zoom", 9), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(savePlacement(again, 9), ERROR_ACCESS_DENIED);
+        auto message = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(lines(message), 1u) << message;
+        EXPECT_NE(message.find(file.string()), std::string::npos) << message;
+        EXPECT_EQ(permsOf(file), mode);
+        EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"registry.reg"});
+    }
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_EQ(regtest::readFile(file), regtest::kSampleFile);
+    EXPECT_EQ(storedValue(file, "Zoom"), (Bytes{10, 0, 0, 0}));
+    Handle key = 0;
+    EXPECT_EQ(reg.RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, 0, key), ERROR_SUCCESS) << "reading goes on";
+}
+
+TEST_F(RegFileSafety, ALockHeldTooLongFailsTheWritesOnceToldAndTheProgramGoesOn) {
+    regtest::writeFile(file, regtest::kSampleFile);
+    FileRegistry impatient(file, std::chrono::milliseconds(50));
+    UniqueFd held(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_EQ(::flock(held.get(), LOCK_EX), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(save(impatient, "Zoom", 9), kErrorRegistryIoFailed);
+    impatient.beginBatch();
+    for (const char* name : kPlacement) EXPECT_EQ(save(impatient, name, 9), kErrorRegistryIoFailed) << name;
+    EXPECT_EQ(impatient.commitBatch(), kErrorRegistryIoFailed);
+    auto message = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lines(message), 1u) << "told once per run:\n" << message;
+    EXPECT_EQ(regtest::readFile(file), regtest::kSampleFile);
+
+    held.close();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(savePlacement(impatient, 9), ERROR_SUCCESS);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(storedValue(file, "WindowTop"), (Bytes{9, 0}));
+}
+
+TEST_F(RegFileSafety, StaleTemporariesGoWithTheNextWriteAndNothingElseDoes) {
+    regtest::writeFile(file, regtest::kSampleFile);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    for (auto name : {"registry.reg.Ab12Cd", "registry.reg.zzzzz9"}) regtest::writeFile(folder / name, "REGEDIT4\n");
+    std::vector<std::string> kept = {"registry.reg",         "other.reg.Ab12Cd",    "registry.reg.Ab12C",
+                                     "registry.reg.Ab12Cde", "registry.reg.Ab-2Cd", "registry.reg.damaged",
+                                     "registry.regXAb12Cd",  "registry.reg.Dir123", "registry.reg.Lnk123"};
+    for (std::size_t i = 1; i < 7; ++i) regtest::writeFile(folder / kept[i], "someone else's");
+    fs::create_directory(folder / "registry.reg.Dir123");
+    fs::create_symlink("registry.reg.Ab12C", folder / "registry.reg.Lnk123");
+
+    ASSERT_EQ(save(reg, "Language", 1), ERROR_SUCCESS);
+    EXPECT_EQ(folderEntries(folder).size(), 11u) << "writing back the same value writes nothing";
+    ASSERT_EQ(save(reg, "Zoom", 9), ERROR_SUCCESS);
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(folderEntries(folder), kept);
+    EXPECT_EQ(permsOf(file), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+}
+
+TEST_F(RegFileSafety, ABatchReachesOtherProcessesWhole) {
+    FileRegistry other(file);
+    reg.beginBatch();
+    ASSERT_EQ(save(reg, "Zoom", 3), ERROR_SUCCESS);
+    ASSERT_EQ(save(reg, "WindowLeft", 4), ERROR_SUCCESS);
+    Handle key = 0;
+    EXPECT_EQ(other.RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, 0, key), ERROR_FILE_NOT_FOUND) << "nothing before the commit";
+    ASSERT_EQ(reg.RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, 0, key), ERROR_SUCCESS) << "the batch sees its own writes";
+    reg.RegCloseKey(key);
+    ASSERT_EQ(reg.commitBatch(), ERROR_SUCCESS);
+    EXPECT_EQ(storedValue(file, "Zoom"), (Bytes{3, 0}));
+    EXPECT_EQ(storedValue(file, "WindowLeft"), (Bytes{4, 0}));
+}
+
+TEST_F(RegFileSafety, TwoCopiesSavingTheirPlacementAtOnceNeverMixIt) {
+    constexpr int kRounds = 40;
+    pid_t children[2];
+    for (int who = 0; who < 2; ++who) {
+        children[who] = ::fork();
+        ASSERT_GE(children[who], 0);
+        if (children[who] == 0) {
+            FileRegistry mine(file);
+            for (int i = 0; i < kRounds; ++i)
+                if (savePlacement(mine, static_cast<std::uint8_t>(who + 1))) _exit(1);
+            _exit(0);
+        }
+    }
+    int running = 2, mixed = 0, seen = 0;
+    while (running > 0) {
+        for (pid_t& child : children) {
+            int status = 0;
+            if (child > 0 && ::waitpid(child, &status, WNOHANG) == child) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                child = 0;
+                --running;
+            }
+        }
+        auto values = storedValues(file, {std::begin(kPlacement), std::end(kPlacement)});
+        if (!values[0]) continue;
+        ++seen;
+        for (const auto& value : values) mixed += value != values[0];
+    }
+    EXPECT_GT(seen, 0);
+    EXPECT_EQ(mixed, 0);
+}
+
 // Permissions do not hold back root, so as root these run as the unprivileged user "nobody"
 // (effective ids only, given back afterwards), on files that user owns.
 class Permissions : public RegFileSafety {
@@ -191,7 +349,7 @@ private:
 };
 
 TEST_F(Permissions, AnUnreadableFileThatCannotBeMovedIsLeftAlone) {
-    fs::permissions(file, fs::perms::none);
+    fs::permissions(file, fs::perms::owner_write);
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     Handle key = 0;
     EXPECT_EQ(reg.RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, 0, key), ERROR_FILE_NOT_FOUND);
@@ -204,7 +362,7 @@ TEST_F(Permissions, AnUnreadableFileThatCannotBeMovedIsLeftAlone) {
 }
 
 TEST_F(Permissions, AnUnreadableFileIsSetAsideWhenTheFolderAllows) {
-    fs::permissions(file, fs::perms::none);
+    fs::permissions(file, fs::perms::owner_write);
     ::testing::internal::CaptureStderr();
     ASSERT_EQ(save(reg, "Zoom", 2), ERROR_SUCCESS);
     ::testing::internal::GetCapturedStderr();

@@ -9,6 +9,7 @@ namespace platform::linuxfs {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_view_literals;
 
 RegDocument parsed(std::string_view text) {
     auto result = parseRegFile(text);
@@ -47,8 +48,35 @@ TEST(RegFormat, ReadsWhatOtherWritersProduce) {
         {"REGEDIT4\n[HKEY_CURRENT_USER\\\\A\\]\n", "REGEDIT4\n[HKEY_CURRENT_USER\\A]"},
         {"REGEDIT4\n[K]\n\"a\"=hex:01\n\"b\"=hex:02\n\"a\"=-\n", "REGEDIT4\n[K]\n\"b\"=hex:02"},
         {"REGEDIT4\n[K]\n[K\\S]\n[KX]\n[-k]\n\"d\"=hex:04\n", "REGEDIT4\n[KX]"},
+        {"REGEDIT4\n[K\\S]\n[K]\n[K\\S\\T]\n[K2]\n[K\\R]\n[-K\\S]\n", "REGEDIT4\n[K]\n[K2]\n[K\\R]"},
+        {"REGEDIT4\n[K]\n\"a\"=hex:01\n[-K]\n[K]\n\"b\"=hex:02\n", "REGEDIT4\n[K]\n\"b\"=hex:02"},
+        {"REGEDIT4\n[K]\n\"a\"=hex:01\n\"b\"=hex:02\n\"A\"=-\n\"a\"=hex:03\n", "REGEDIT4\n[K]\n\"b\"=hex:02\n\"a\"=hex:03"},
+        {"Windows Registry Editor Version 5.00\n[K]\n\"a\"=hex:01\n", "\xEF\xBB\xBFREGEDIT4\n[K]\n\"a\"=hex:01"},
     };
     for (const auto& [input, meaning] : same) EXPECT_EQ(parsed(input), parsed(meaning)) << input;
+}
+
+// What regedit exports by default: UTF-16 little-endian with a byte-order mark.
+std::string utf16Le(std::u16string_view text) {
+    std::string out = "\xFF\xFE";
+    for (char16_t unit : text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+TEST(RegFormat, ReadsUtf16ExportsAsUtf8AndWritesRegedit4) {
+    auto wide = parsed(utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orlenda]\r\n"
+                               u"\"Language\"=hex:01,00\r\n\"Größe\"=\"日本 😀\"\r\n\r\n"));
+    auto narrow = parsed(reinterpret_cast<const char*>(u8"REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Orlenda]\n"
+                                                       u8"\"Language\"=hex:01,00\n\"Größe\"=\"日本 😀\"\n"));
+    EXPECT_EQ(wide, narrow);
+    EXPECT_EQ(serializeRegFile(wide).substr(0, 9), "REGEDIT4\n");
+
+    for (const auto& damaged : {utf16Le(u"REGEDIT4\n") + "x", utf16Le(u"REGEDIT4\n[K]\n\"\xD800\"=hex:01\n"),
+                                utf16Le(u"REGEDIT4\n[K]\n\"\xDC00\"=hex:01\n"), utf16Le(u"REGEDIT4\n[K\0]\n"sv)})
+        EXPECT_FALSE(parseRegFile(damaged).document) << damaged;
 }
 
 TEST(RegFormat, RefusesDamagedText) {

@@ -39,6 +39,13 @@ bool addSectionsAlong(RegDocument& doc, std::string_view path) {
     return added;
 }
 
+// Whether every key from the root down to `path` has its section (the standard keys need none).
+bool hasSectionsAlong(const RegDocument& doc, std::string_view path) {
+    for (auto cut = path.find('\\'); cut != std::string_view::npos; cut = path.find('\\', cut + 1))
+        if (!isStandardKey(path.substr(0, cut)) && !findSection(doc, path.substr(0, cut))) return false;
+    return isStandardKey(path) || findSection(doc, path);
+}
+
 bool isValueName(std::string_view name) { return std::all_of(name.begin(), name.end(), isTextByte); }
 
 }  // namespace
@@ -83,7 +90,7 @@ std::int32_t FileRegistry::RegOpenKeyEx(Handle root, const std::string& subKey, 
     auto base = pathOf(root);
     if (!base) return ERROR_INVALID_HANDLE;
     auto path = childPath(*base, subKey);
-    if (!path || (!isStandardKey(*path) && !keyExists(store_.load(), *path))) return ERROR_FILE_NOT_FOUND;
+    if (!path || (!isStandardKey(*path) && !keyExists(*store_.load(), *path))) return ERROR_FILE_NOT_FOUND;
     key = addHandle(std::move(*path));
     return ERROR_SUCCESS;
 }
@@ -94,7 +101,7 @@ std::int32_t FileRegistry::RegQueryValueEx(Handle key, const std::string& valueN
     if (!path) return ERROR_INVALID_HANDLE;
     if (data && !dataSize) return kErrorInvalidParameter;
     auto doc = store_.load();
-    const auto* section = findSection(doc, *path);
+    const auto* section = findSection(*doc, *path);
     const auto* value = section ? findValue(*section, valueName) : nullptr;
     if (!value) return ERROR_FILE_NOT_FOUND;
     if (type) *type = value->type;
@@ -122,7 +129,8 @@ std::int32_t FileRegistry::RegCreateKeyEx(Handle root, const std::string& subKey
     };
     // Usually everything is there already: then nothing is locked, created or written.
     auto snapshot = store_.load();
-    if (addMissing(snapshot)) {
+    existed = isStandardKey(*path) || keyExists(*snapshot, *path);
+    if (!hasSectionsAlong(*snapshot, *path)) {
         if (auto status = store_.update(addMissing)) return status;
     }
     if (disposition) *disposition = existed ? 2u : 1u;  // REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY
@@ -137,6 +145,11 @@ std::int32_t FileRegistry::RegSetValueEx(Handle key, const std::string& valueNam
     if ((!data && dataSize) || !isValueName(valueName)) return kErrorInvalidParameter;
     RegValue value{valueName, type, {}, {}};
     if (data) value.data.assign(data, data + dataSize);
+    // Writing back what is there already (the language at every start) needs no lock and no write.
+    auto snapshot = store_.load();
+    const auto* section = findSection(*snapshot, *path);
+    const auto* old = section ? findValue(*section, valueName) : nullptr;
+    if (old && old->type == type && old->data == value.data) return ERROR_SUCCESS;
     return store_.update([&](RegDocument& doc) {
         // The key may have gone meanwhile (removed by hand, or a damaged file): the value is
         // still worth keeping, so its key comes back.
@@ -145,6 +158,9 @@ std::int32_t FileRegistry::RegSetValueEx(Handle key, const std::string& valueNam
         return storeValue(*findSection(doc, *path), value) || added;
     });
 }
+
+void FileRegistry::beginBatch() { store_.beginBatch(); }
+std::int32_t FileRegistry::commitBatch() { return store_.commitBatch(); }
 
 std::int32_t FileRegistry::RegCloseKey(Handle key) {
     if (key == HKEY_CURRENT_USER) return ERROR_SUCCESS;

@@ -3,6 +3,7 @@
 // ${XDG_CONFIG_HOME:-$HOME/.config}/Orlenda/registry.reg, shared by the maker's programs.
 // Handles are small numbers standing for a key's path; the key itself lives only in the file.
 // Access rights are not enforced: the file belongs to the user anyway.
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -15,7 +16,8 @@ namespace platform::linuxfs {
 
 class FileRegistry final : public Registry {
 public:
-    explicit FileRegistry(std::filesystem::path file) : store_(std::move(file)) {}
+    explicit FileRegistry(std::filesystem::path file, std::chrono::milliseconds lockWait = kDefaultLockWait)
+        : store_(std::move(file), lockWait) {}
 
     static std::filesystem::path defaultPath();
 
@@ -29,6 +31,8 @@ public:
     std::int32_t RegSetValueEx(Handle key, const std::string& valueName, std::uint32_t type,
                                const std::uint8_t* data, std::uint32_t dataSize) override;
     std::int32_t RegCloseKey(Handle key) override;
+    void beginBatch() override;
+    std::int32_t commitBatch() override;
 
 private:
     std::optional<std::string> pathOf(Handle key) const;

@@ -1,8 +1,13 @@
 #pragma once
 // The few file operations the registry file needs, each reporting failure as an errno value
 // (0 = done) so the caller can pick the registry status and the message.
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstddef>
+#include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,18 +31,43 @@ private:
     int fd_ = -1;
 };
 
+// Tells one content of a file from another without reading it: any rewrite by rename gives
+// another inode, and one in place another size or time.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+    bool operator==(const FileIdentity& other) const;
+};
+
+// The identity of what the path names now (following links); nullopt when it cannot be told.
+std::optional<FileIdentity> identityOf(const std::filesystem::path& file);
+
 struct FileRead {
     enum class Outcome { Read, Missing, TooLarge, NotAFile, Failed };
     Outcome outcome = Outcome::Missing;
     std::string bytes;
     int error = 0;  // for Failed
+    FileIdentity identity;  // of the file read, for Read
 };
 
 // Reads a whole regular file of at most `limit` bytes. A missing file or folder is Missing.
 FileRead readSmallFile(const std::filesystem::path& file, std::size_t limit);
 
 // Takes an exclusive advisory lock (flock) on a folder; it is held while `lock` stays open.
-int lockFolder(const std::filesystem::path& folder, UniqueFd& lock);
+// Waits at most `wait` for another holder to let go, then gives up with ETIMEDOUT.
+int lockFolder(const std::filesystem::path& folder, std::chrono::milliseconds wait, UniqueFd& lock);
+
+// The file a chain of symbolic links ends at (the path itself when it is no link), so that a
+// linked file is replaced where it lives and the link stays. ELOOP for a chain that never ends.
+int followLinks(const std::filesystem::path& file, std::filesystem::path& target);
+
+// Removes what a killed writer left behind: regular files of ours named as PendingFile names
+// its temporary files for `file` (the name, a dot and six letters or digits), nothing else.
+// Only safe while holding the lock every writer of `file` takes.
+void removeStaleTemporaries(const std::filesystem::path& file);
 
 // Sets a file aside under the first free name of file.damaged, file.damaged.1, ... without
 // ever replacing an existing file. A hard link is tried first so the original name keeps
@@ -54,12 +84,15 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
     ~PendingFile();
 
-    int write(std::string_view bytes);  // writes and fsyncs the temporary file
-    int commit();                       // renames it over the target and syncs the folder
+    // Writes and fsyncs the temporary file, with the permission bits `mode`.
+    int write(std::string_view bytes, mode_t mode);
+    // Renames it over the target and syncs the folder; `identity` then tells the new file.
+    int commit(FileIdentity& identity);
 
 private:
     std::filesystem::path target_;
     std::filesystem::path temp_;
+    UniqueFd written_;  // kept open to tell the file's identity once it is in place
 };
 
 }  // namespace platform::linuxfs

@@ -1,7 +1,9 @@
 #pragma once
 // Reading and writing the registry export format (REGEDIT4), without any file access.
 //
-// Read: the header REGEDIT4 (or "Windows Registry Editor Version 5.00", 8-bit text only),
+// Read: the header REGEDIT4 or "Windows Registry Editor Version 5.00", in 8-bit text (UTF-8 with
+// or without a byte-order mark) or in UTF-16LE with its mark, as regedit exports by default;
+// names and strings of a UTF-16 file become UTF-8. Then
 // [KEY] lines, value lines "Name"= / @= holding "text", dword:, hex: or hex(N): with hex lists
 // continued over lines by a trailing backslash, ; comments and blank lines; \r\n or \n.
 // Deletion lines, as a merge file has them, are applied: [-KEY] removes the key and the keys
@@ -9,10 +11,10 @@
 // Anything else refuses the whole text: control or NUL bytes, a value outside a key, a bad hex
 // byte, an unterminated string, a hex list cut off by the end of the file.
 //
-// Write: REGEDIT4, a blank line, each key with its values and a blank line; dword: for a
-// 4-byte REG_DWORD, "text" for a REG_SZ of printable text ending in one zero byte, hex: for
-// REG_BINARY and hex(N): for the rest, long lists wrapped as regedit does. Whatever is read
-// back from the written text equals the document written.
+// Write: always REGEDIT4 in 8-bit text, a blank line, each key with its values and a blank
+// line; dword: for a 4-byte REG_DWORD, "text" for a REG_SZ of printable text ending in one zero
+// byte, hex: for REG_BINARY and hex(N): for the rest, long lists wrapped as regedit does.
+// Whatever is read back from the written text equals the document written.
 #include <optional>
 #include <string>
 #include <string_view>

@@ -1,7 +1,10 @@
 #include <cstdint>
+#include <map>
+#include <unordered_map>
 
 #include "platform/Types.h"
 #include "platform/linux/registry/RegFormat.h"
+#include "platform/linux/registry/RegText.h"
 
 namespace platform::linuxfs {
 
@@ -105,6 +108,16 @@ std::vector<std::uint8_t> hexList(std::string_view first, Lines& lines) {
     return bytes;
 }
 
+std::string lowerKey(std::string_view name) {
+    std::string out(name);
+    for (auto& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Builds the document in one pass: keys and values are found through indexes by their
+// lower-case names, and removals only mark what they remove, so a file of many keys reads in
+// time proportional to its size.
 class Builder {
 public:
     void comment(std::string_view line) { pending_.emplace_back(line); }
@@ -118,14 +131,16 @@ public:
         if (!path || path->empty() || path->front() == '-') throw Refusal{"bad key name"};
         settleComments();
         skipping_ = remove;
-        current_ = nullptr;
-        if (remove) return removeKey(doc_, *path);
-        current_ = findSection(doc_, *path);
-        if (!current_) current_ = &doc_.sections.emplace_back(RegSection{*path, {}, {}});
+        current_ = kNone;
+        auto key = lowerKey(*path);
+        if (remove) return removeKey(key);
+        auto [at, added] = sectionAt_.try_emplace(std::move(key), sections_.size());
+        if (added) sections_.push_back({RegSection{*path, {}, {}}, {}, {}, false});
+        current_ = at->second;
     }
 
     void value(std::string_view line, Lines& lines) {
-        if (!current_ && !skipping_) throw Refusal{"value outside of a key"};
+        if (current_ == kNone && !skipping_) throw Refusal{"value outside of a key"};
         RegValue v;
         if (line.front() == '@')
             line.remove_prefix(1);
@@ -135,22 +150,80 @@ public:
         if (line.empty() || line.front() != '=') throw Refusal{"missing = after the value name"};
         line = trim(line.substr(1));
         if (line == "-") {
-            if (current_) removeValue(*current_, v.name);
+            if (current_ != kNone) removeValue(sections_[current_], v.name);
             return;
         }
         readData(v, line, lines);
-        if (!current_) return;
+        if (current_ == kNone) return;
         v.comments = std::move(pending_);
         pending_.clear();
-        storeValue(*current_, std::move(v));
+        storeValue(sections_[current_], std::move(v));
     }
 
     RegDocument finish() {
         settleComments();
+        for (auto& s : sections_) {
+            if (s.gone) continue;
+            auto& values = s.section.values;
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                if (s.valueGone[i]) continue;
+                if (kept != i) values[kept] = std::move(values[i]);
+                ++kept;
+            }
+            values.resize(kept);
+            doc_.sections.push_back(std::move(s.section));
+        }
         return std::move(doc_);
     }
 
 private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    struct Section {
+        RegSection section;
+        std::unordered_map<std::string, std::size_t> valueAt;  // by lower-case name
+        std::vector<bool> valueGone;
+        bool gone;
+    };
+
+    // Same meaning as the document's own storeValue: a repeated name replaces the data and
+    // adds its comments.
+    static void storeValue(Section& s, RegValue v) {
+        auto [at, added] = s.valueAt.try_emplace(lowerKey(v.name), s.section.values.size());
+        if (added) {
+            s.section.values.push_back(std::move(v));
+            s.valueGone.push_back(false);
+            return;
+        }
+        auto& old = s.section.values[at->second];
+        old.type = v.type;
+        old.data = std::move(v.data);
+        old.comments.insert(old.comments.end(), v.comments.begin(), v.comments.end());
+    }
+
+    static void removeValue(Section& s, std::string_view name) {
+        auto at = s.valueAt.find(lowerKey(name));
+        if (at == s.valueAt.end()) return;
+        s.valueGone[at->second] = true;
+        s.valueAt.erase(at);
+    }
+
+    // The key and every key below it: in the sorted index those are the key itself and the
+    // run of names that start with it and a backslash.
+    void removeKey(const std::string& key) {
+        if (auto it = sectionAt_.find(key); it != sectionAt_.end()) {
+            sections_[it->second].gone = true;
+            sectionAt_.erase(it);
+        }
+        auto prefix = key + '\\';
+        auto it = sectionAt_.lower_bound(prefix);
+        while (it != sectionAt_.end() && it->first.starts_with(prefix)) {
+            sections_[it->second].gone = true;
+            it = sectionAt_.erase(it);
+        }
+    }
+
     static void readData(RegValue& v, std::string_view s, Lines& lines) {
         if (s.empty()) throw Refusal{"no data after ="};
         if (s.front() == '"') {
@@ -179,13 +252,15 @@ private:
     // Comments seen before a key line stay at the end of the key they follow (comments
     // after a removed key go with it).
     void settleComments() {
-        auto& to = current_ ? current_->closingComments : doc_.preamble;
+        auto& to = current_ != kNone ? sections_[current_].section.closingComments : doc_.preamble;
         if (!skipping_) to.insert(to.end(), pending_.begin(), pending_.end());
         pending_.clear();
     }
 
-    RegDocument doc_;
-    RegSection* current_ = nullptr;  // set afresh after every change to the list of sections
+    RegDocument doc_;  // the preamble while reading; the keys are added at the end
+    std::vector<Section> sections_;
+    std::map<std::string, std::size_t> sectionAt_;  // by lower-case path, sorted
+    std::size_t current_ = kNone;
     bool skipping_ = false;
     std::vector<std::string> pending_;
 };
@@ -213,6 +288,12 @@ RegDocument parseLines(Lines& lines) {
 }  // namespace
 
 RegParseResult parseRegFile(std::string_view text) {
+    std::optional<std::string> decoded;
+    if (startsWith(text, kUtf16LeBom)) {
+        decoded = utf16LeToUtf8(text.substr(kUtf16LeBom.size()));
+        if (!decoded) return {std::nullopt, "line 1: bad UTF-16 text"};
+        text = *decoded;
+    }
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     if (startsWith(text, bom)) text.remove_prefix(bom.size());
     Lines lines(text);
