@@ -321,6 +321,7 @@ void QtForm::Print(const std::string& text) {
 void QtForm::present() {
     // Nothing is shown before the first tick has painted.
     if (!painted_ || surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
+    if (!notice_.empty()) overlay_.draw(surface_->surface(), 4, 4, notice_);
     surface_->write(hwnd_, gc_);
 }
 
@@ -329,7 +330,9 @@ QtToolkit::QtToolkit(X11Display& display, X11WindowSystem& windows, soft::SoftGr
     : display_(display), windows_(windows), graphics_(graphics) {}
 
 std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents& events) {
-    return std::make_unique<QtForm>(design, events, display_, windows_, graphics_);
+    auto form = std::make_unique<QtForm>(design, events, display_, windows_, graphics_);
+    form->setNotice(notice_);
+    return form;
 }
 
 float QtToolkit::ScreenWidth() const { return toTwips(DisplayWidth(display_.get(), display_.screen())); }

@@ -75,6 +75,9 @@ public:
     bool sizeWriteInProgress() const { return sizeWrite_; }
     // Puts the client picture on the window.
     void present();
+    // A line shown at the top of the view on every painted tick, where the user looks: why the
+    // screen is read another way than expected. Empty: none.
+    void setNotice(std::string notice) { notice_ = std::move(notice); }
     // Painted ticks, for the statistics printed at exit on request.
     unsigned long frames() const { return frames_; }
 
@@ -101,6 +104,7 @@ private:
     std::unique_ptr<X11Image> surface_;
     GC gc_ = nullptr;
     TextOverlay overlay_;
+    std::string notice_;
     FrameExtents expectedFrame_;
     bool sizeWrite_ = false;
     bool closing_ = false;
@@ -119,8 +123,11 @@ public:
     float ScreenHeight() const override;
     AppVersion version() const override;
     int run() override;
+    // The notice every form of this toolkit shows (see QtForm::setNotice).
+    void setNotice(std::string notice) { notice_ = std::move(notice); }
 
 private:
+    std::string notice_;
     X11Display& display_;
     X11WindowSystem& windows_;
     soft::SoftGraphics& graphics_;
