@@ -133,7 +133,8 @@ void PipeWireCapture::onParamChanged(void* data, uint32_t id, const spa_pod* par
     stream.width = static_cast<int>(info.size.width);
     stream.height = static_cast<int>(info.size.height);
 
-    // Buffers in memory the CPU can map, and room for the pointer's position and image.
+    // Buffers in memory the CPU can map, and room for the pointer's position and image: as much
+    // as the compositor asks for (mutter offers a fixed room for 384x384 pointers).
     std::uint8_t buffer[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
     const spa_pod* params[] = {
@@ -147,7 +148,7 @@ void PipeWireCapture::onParamChanged(void* data, uint32_t id, const spa_pod* par
         static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Cursor),
             SPA_PARAM_META_size,
-            SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64, 64), cursorMetaSize(1, 1), cursorMetaSize(256, 256)))),
+            SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64, 64), cursorMetaSize(1, 1), cursorMetaSize(1024, 1024)))),
     };
     pw_stream_update_params(stream.stream, params, 3);
 }
