@@ -2,9 +2,6 @@
 // the whole monitor, read back through the screen-cast portal and PipeWire. Runs inside
 // rig.sh, which provides the compositor, the portal and the buses; the share dialog is answered
 // and the pointer moved through the compositor's remote-desktop seat (magnifier_rig_driver).
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +17,7 @@
 #include "harness/TempDir.h"
 #include "harness/VirtualDisplay.h"
 #include "harness/Wait.h"
+#include "Seat.h"
 
 namespace e2e {
 namespace {
@@ -28,60 +26,6 @@ constexpr int kMonitorWidth = 1280;
 constexpr int kMonitorHeight = 720;
 constexpr int kHintRows = 20;
 constexpr auto kTimeout = std::chrono::milliseconds(10000);
-// X keysyms the seat sends.
-constexpr const char* kTab = "0xff09";
-constexpr const char* kAltS = "0xffe9+0x73";
-constexpr const char* kEscape = "0xff1b";
-constexpr const char* kShift = "0xffe1";
-
-// The seat: pointer and keyboard of the headless compositor.
-class Seat {
-public:
-    Seat() : fifo_(dir_.path() / "commands") {
-        if (::mkfifo(fifo_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
-        driver_.emplace(SpawnOptions{{RIG_DRIVER_EXE, fifo_.string()}, {}, Stream::Capture, Stream::Capture, {}});
-        if (!wait_until([&] { return driver_->stdout_text().find("ready") != std::string::npos || !driver_->running(); },
-                        kTimeout)) {
-            throw std::runtime_error("the seat driver did not start: " + driver_->stderr_text());
-        }
-        // Without a reader the open fails at once rather than blocking.
-        wait_until([&] { return (fd_ = ::open(fifo_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0; }, kTimeout);
-        if (fd_ < 0) throw std::runtime_error("the seat driver does not read its commands: " + driver_->stderr_text());
-    }
-    ~Seat() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-
-    // Sends one command and waits for its answer.
-    void send(const std::string& command) {
-        const std::string line = command + "\n";
-        if (::write(fd_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-            throw std::runtime_error("cannot send " + command);
-        }
-        ++sent_;
-        const bool answered = wait_until([&] { return answers() >= sent_; }, kTimeout);
-        const std::string out = driver_->stdout_text();
-        if (!answered || out.find("error") != std::string::npos) {
-            throw std::runtime_error("the seat did not do \"" + command + "\": " + out + driver_->stderr_text());
-        }
-    }
-    void move(Point p) { send("move " + std::to_string(p.x) + " " + std::to_string(p.y)); }
-    void key(const std::string& keysyms) { send("key " + keysyms); }
-
-private:
-    std::size_t answers() const {
-        const std::string out = driver_->stdout_text();
-        std::size_t count = 0;
-        for (std::size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1)) ++count;
-        return count - 1;  // the "ready" line
-    }
-    TempDir dir_{"magnifier-seat"};
-    std::filesystem::path fifo_;
-    std::optional<Process> driver_;
-    int fd_ = -1;
-    std::size_t sent_ = 0;
-};
-
 class WaylandDesktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -127,12 +71,22 @@ protected:
             Stream::Discard, Stream::Capture, {}});
     }
 
-    // Waits for the magnifier's window; the dialog, if any, must have been answered by then.
-    WindowId wait_for_window() {
+    // Waits for the magnifier's window. `answer` keys, if any, are sent every second and a half
+    // until the window shows: the share dialog takes its time to come up on a busy machine, and
+    // keys sent before it are lost.
+    WindowId wait_for_window(const std::vector<std::string>& answer = {}) {
         std::vector<WindowId> found;
-        wait_until([&] { return !(found = desktop_.find_windows(magnifier_->pid(), "^Magnifier")).empty() ||
-                                !magnifier_->running(); },
-                   std::chrono::milliseconds(30000), std::chrono::milliseconds(100));
+        auto next_answer = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+        wait_until(
+            [&] {
+                if (!answer.empty() && std::chrono::steady_clock::now() >= next_answer) {
+                    for (const std::string& keys : answer) seat_->key(keys);
+                    next_answer += std::chrono::milliseconds(1500);
+                }
+                return !(found = desktop_.find_windows(magnifier_->pid(), "^Magnifier")).empty() ||
+                       !magnifier_->running();
+            },
+            std::chrono::milliseconds(30000), std::chrono::milliseconds(100));
         if (found.size() != 1) throw std::runtime_error("no magnifier window; stderr: " + magnifier_->stderr_text());
         return found.front();
     }
@@ -152,13 +106,6 @@ protected:
         return mismatch;
     }
 
-    // Answers the share dialog when it is up: Tab selects the monitor, Alt+S shares it.
-    void accept_dialog() {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        seat_->key(kTab);
-        seat_->key(kAltS);
-    }
-
     static inline XDisplayPtr x_;
     static inline std::unique_ptr<Seat> seat_;
     static inline std::optional<Process> pattern_;
@@ -171,8 +118,8 @@ TEST_F(WaylandDesktop, MagnifiesTheSharedMonitorAndRestoresTheShareOnTheNextStar
     TempDir config("magnifier-wayland-config");
     write_settings(config.path(), 2);
     start(config.path());
-    accept_dialog();
-    WindowId window = wait_for_window();
+    // Tab selects the monitor in the share dialog, Alt+S shares it.
+    WindowId window = wait_for_window({kTab, kAltS});
     const std::optional<std::string> token =
         RegFile::parse(read_file(config.path() / "Orlenda" / "registry.reg")).raw(kMagnifierKey, "ScreenCastRestoreToken");
     ASSERT_TRUE(token.has_value()) << "no restore token stored";
@@ -203,9 +150,7 @@ TEST_F(WaylandDesktop, CancelledShareKeepsRunningOnX11WithAMessage) {
     TempDir config("magnifier-wayland-config");
     write_settings(config.path(), 2);
     start(config.path());
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    seat_->key(kEscape);
-    const WindowId window = wait_for_window();
+    const WindowId window = wait_for_window({kEscape});
     EXPECT_TRUE(wait_until([&] { return magnifier_->stderr_text().find('\n') != std::string::npos; }, kTimeout));
     EXPECT_EQ(magnifier_->stderr_text(),
               "magnifier: screen sharing was cancelled; reading the X11 screen instead, which shows only X11 "
