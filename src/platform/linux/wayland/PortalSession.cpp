@@ -122,6 +122,16 @@ std::optional<QVariantMap> PortalSession::request(const QString& method, const Q
     all.append(options);
     const QDBusMessage reply = bus.call(portalCall(method, all), QDBus::Block, static_cast<int>(timeouts_.call.count()));
     std::optional<QVariantMap> results;
+    // Portals older than the handle_token option choose the path themselves and return it.
+    QString answeredPath = requestPath;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+        const QString returned = reply.arguments().first().value<QDBusObjectPath>().path();
+        if (!returned.isEmpty() && returned != requestPath) {
+            answeredPath = returned;
+            bus.connect(kService, answeredPath, kRequest, QStringLiteral("Response"), this,
+                        SLOT(onResponse(uint, QVariantMap)));
+        }
+    }
     if (reply.type() != QDBusMessage::ReplyMessage) {
         error = std::string("the screen-cast portal refused ") + step + ": " + reply.errorMessage().toStdString();
     } else {
@@ -143,8 +153,9 @@ std::optional<QVariantMap> PortalSession::request(const QString& method, const Q
             results = results_;
         }
     }
-    bus.disconnect(kService, requestPath, kRequest, QStringLiteral("Response"), this,
-                   SLOT(onResponse(uint, QVariantMap)));
+    for (const QString& path : {requestPath, answeredPath}) {
+        bus.disconnect(kService, path, kRequest, QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
+    }
     return results;
 }
 
