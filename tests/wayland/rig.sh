@@ -10,6 +10,7 @@ set -uo pipefail
 rig=$(mktemp -d /tmp/magnifier-rig.XXXXXX)
 chmod 700 "$rig"
 pids=()
+mutter_pid=
 
 stop_all() {
     local pid
@@ -23,6 +24,16 @@ stop_all() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    # Mutter removes its X display's lock files and sockets when it ends in time; if it had to
+    # be killed they would stay, naming a process that is gone.
+    if [ -n "$mutter_pid" ]; then
+        for lock in /tmp/.X*-lock; do
+            [ "$(tr -d ' \n' <"$lock" 2>/dev/null)" = "$mutter_pid" ] || continue
+            n=${lock#/tmp/.X}
+            n=${n%-lock}
+            rm -f "$lock" "/tmp/.X11-unix/X$n"
+        done
+    fi
     rm -rf "$rig"
 }
 trap stop_all EXIT
@@ -84,6 +95,7 @@ wait_for '[ -S "$XDG_RUNTIME_DIR/pipewire-0" ]' 50 || fail "PipeWire did not sta
 start wireplumber wireplumber
 
 start mutter mutter --headless --wayland --virtual-monitor 1280x720 --wayland-display=wayland-rig
+mutter_pid=${pids[-1]}
 wait_for 'has_name org.gnome.Mutter.ScreenCast && has_name org.gnome.Mutter.RemoteDesktop' 300 ||
     fail "mutter did not come up"
 wait_for 'grep -q "Using public X11 display" "$rig/mutter.log"' 300 || fail "mutter started no Xwayland"
