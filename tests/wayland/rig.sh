@@ -28,6 +28,7 @@ stop_all() {
     # be killed they would stay, naming a process that is gone.
     if [ -n "$mutter_pid" ]; then
         for lock in /tmp/.X*-lock; do
+            [ -e "$lock" ] || continue
             [ "$(tr -d ' \n' <"$lock" 2>/dev/null)" = "$mutter_pid" ] || continue
             n=${lock#/tmp/.X}
             n=${n%-lock}

@@ -5,6 +5,9 @@
 #include <spa/param/video/raw.h>
 #include <spa/pod/builder.h>
 
+#include <cstdio>
+#include <utility>
+
 #include "platform/linux/wayland/SpaFrames.h"
 
 namespace platform::wayland {
@@ -114,6 +117,7 @@ bool PipeWireCapture::connectStream(Stream& stream, std::string& error) {
 PipeWireCapture::~PipeWireCapture() {
     // The loop stops first, so no callback runs while the streams go away.
     if (running_) pw_thread_loop_stop(loop_.get());
+    closing_ = true;
     for (auto& stream : streams_) {
         spa_hook_remove(&stream->listener);
         pw_stream_destroy(stream->stream);
@@ -155,9 +159,14 @@ void PipeWireCapture::onParamChanged(void* data, uint32_t id, const spa_pod* par
 
 void PipeWireCapture::onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error) {
     auto& stream = *static_cast<Stream*>(data);
-    if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) {
-        stream.owner->streamError_ = error != nullptr ? error : "the shared monitor's stream ended";
-        pw_thread_loop_signal(stream.owner->loop_.get(), false);
+    PipeWireCapture& owner = *stream.owner;
+    if (owner.closing_ || (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED)) return;
+    owner.streamError_ = error != nullptr ? error : "the shared monitor's stream ended";
+    pw_thread_loop_signal(owner.loop_.get(), false);
+    // Once running, the user may stop the sharing from the desktop: say why the view stands still.
+    if (owner.running_ && stream.framed && !std::exchange(owner.endReported_, true)) {
+        std::fprintf(stderr, "magnifier: the screen sharing ended (%s); the view keeps the last picture\n",
+                     owner.streamError_.c_str());
     }
 }
 

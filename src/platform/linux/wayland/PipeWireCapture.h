@@ -77,10 +77,12 @@ private:
     std::vector<std::unique_ptr<Stream>> streams_;
     pw_stream_events events_{};
     bool running_ = false;
+    bool closing_ = false;
     // Guarded by the loop's lock.
     std::optional<Point> pointer_;
     bool changed_ = false;
     std::string streamError_;
+    bool endReported_ = false;
 };
 
 }  // namespace platform::wayland
