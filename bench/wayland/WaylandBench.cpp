@@ -220,8 +220,10 @@ void BM_Portal(benchmark::State& state) {
             write_file(config.path() / "Orlenda" / "registry.reg", settings(1280 - 820, 100));
             // The first start asks; the token it stores lets the measured starts skip the dialog.
             {
+                DialogWatch dialog;
                 Process first(SpawnOptions{{MAGNIFIER_EXE}, {{"XDG_CONFIG_HOME", config.str()}}, Stream::Discard,
                                            Stream::Capture, {}});
+                if (!dialog.wait_for_dialog(kTimeout)) throw std::runtime_error("no share dialog");
                 const Desktop desktop{EnvOverrides{}};
                 std::vector<WindowId> found;
                 wait_until(
@@ -230,7 +232,7 @@ void BM_Portal(benchmark::State& state) {
                         seat.key(kAltS);
                         return !(found = desktop.find_windows(first.pid(), "^Magnifier")).empty();
                     },
-                    kTimeout, std::chrono::milliseconds(1500));
+                    kTimeout, std::chrono::milliseconds(3000));
             }
             std::vector<pid_t> server = pids_named("mutter");
             for (pid_t pid : pids_named("pipewire")) server.push_back(pid);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "harness/Process.h"
 #include "harness/Screen.h"
@@ -71,6 +72,37 @@ private:
     std::optional<Process> driver_;
     int fd_ = -1;
     std::size_t sent_ = 0;
+};
+
+// Watches the session bus for the portal asking its GNOME back end to start a screen cast,
+// which shows the share dialog. Keys sent while the dialog is being mapped count as the user's
+// activity after its launch, and mutter then does not focus it; so keys wait for the dialog.
+class DialogWatch {
+public:
+    DialogWatch()
+        : monitor_(SpawnOptions{{"dbus-monitor", "--session",
+                                 "type=method_call,interface=org.freedesktop.impl.portal.ScreenCast,member=Start"},
+                                {},
+                                Stream::Capture,
+                                Stream::Capture,
+                                {}}) {
+        // dbus-monitor has become a monitor when its own name is lost.
+        if (!wait_until([&] { return monitor_.stdout_text().find("NameLost") != std::string::npos; },
+                        std::chrono::milliseconds(10000))) {
+            throw std::runtime_error("dbus-monitor did not start: " + monitor_.stderr_text());
+        }
+    }
+    // Waits until the dialog was asked for, and a moment more for it to be shown.
+    bool wait_for_dialog(std::chrono::milliseconds timeout) {
+        if (!wait_until([&] { return monitor_.stdout_text().find("member=Start") != std::string::npos; }, timeout)) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        return true;
+    }
+
+private:
+    Process monitor_;
 };
 
 }  // namespace e2e

@@ -71,17 +71,20 @@ protected:
             Stream::Discard, Stream::Capture, {}});
     }
 
-    // Waits for the magnifier's window. `answer` keys, if any, are sent every second and a half
-    // until the window shows: the share dialog takes its time to come up on a busy machine, and
-    // keys sent before it are lost.
-    WindowId wait_for_window(const std::vector<std::string>& answer = {}) {
+    // Waits for the magnifier's window. With `answer` keys, first waits for the share dialog and
+    // answers it; the keys are sent again every few seconds until the window shows, in case the
+    // dialog missed them.
+    WindowId wait_for_window(DialogWatch* dialog = nullptr, const std::vector<std::string>& answer = {}) {
+        if (dialog != nullptr && !dialog->wait_for_dialog(kTimeout)) {
+            throw std::runtime_error("no share dialog; stderr: " + magnifier_->stderr_text());
+        }
         std::vector<WindowId> found;
-        auto next_answer = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+        auto next_answer = std::chrono::steady_clock::now();
         wait_until(
             [&] {
                 if (!answer.empty() && std::chrono::steady_clock::now() >= next_answer) {
                     for (const std::string& keys : answer) seat_->key(keys);
-                    next_answer += std::chrono::milliseconds(1500);
+                    next_answer += std::chrono::milliseconds(3000);
                 }
                 return !(found = desktop_.find_windows(magnifier_->pid(), "^Magnifier")).empty() ||
                        !magnifier_->running();
@@ -117,9 +120,10 @@ protected:
 TEST_F(WaylandDesktop, MagnifiesTheSharedMonitorAndRestoresTheShareOnTheNextStart) {
     TempDir config("magnifier-wayland-config");
     write_settings(config.path(), 2);
+    DialogWatch dialog;
     start(config.path());
     // Tab selects the monitor in the share dialog, Alt+S shares it.
-    WindowId window = wait_for_window({kTab, kAltS});
+    WindowId window = wait_for_window(&dialog, {kTab, kAltS});
     const std::optional<std::string> token =
         RegFile::parse(read_file(config.path() / "Orlenda" / "registry.reg")).raw(kMagnifierKey, "ScreenCastRestoreToken");
     ASSERT_TRUE(token.has_value()) << "no restore token stored";
@@ -149,8 +153,9 @@ TEST_F(WaylandDesktop, MagnifiesTheSharedMonitorAndRestoresTheShareOnTheNextStar
 TEST_F(WaylandDesktop, CancelledShareKeepsRunningOnX11WithAMessage) {
     TempDir config("magnifier-wayland-config");
     write_settings(config.path(), 2);
+    DialogWatch dialog;
     start(config.path());
-    const WindowId window = wait_for_window({kEscape});
+    const WindowId window = wait_for_window(&dialog, {kEscape});
     EXPECT_TRUE(wait_until([&] { return magnifier_->stderr_text().find('\n') != std::string::npos; }, kTimeout));
     EXPECT_EQ(magnifier_->stderr_text(),
               "magnifier: screen sharing was cancelled; reading the X11 screen instead, which shows only X11 "
