@@ -2,10 +2,8 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusReply>
 #include <QDBusUnixFileDescriptor>
 #include <QEventLoop>
 #include <QTimer>
