@@ -70,9 +70,10 @@ test-windows: windows
 	scripts/windows-test
 
 bench: build/CMakeCache.txt
-	cmake --build build -j$(JOBS) --target magnifier_tick_bench magnifier_system_bench
+	cmake --build build -j$(JOBS) --target magnifier_tick_bench magnifier_system_bench magnifier_wayland_bench
 	./build/bench/magnifier_tick_bench
 	./build/bench/system/magnifier_system_bench
+	tests/wayland/rig.sh ./build/bench/wayland/magnifier_wayland_bench
 
 clean:
 	rm -rf build build-asan build-win dist

@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <string>
 
+#include "base/SettingsKeys.h"
 #include "platform/Registry.h"
 #include "platform/Types.h"
 
 namespace settings {
 
-inline constexpr const char* kFamilyKeyPath = "Software\\Orlenda";
-inline constexpr const char* kProgramKeyName = "Kitmora Magnifier";
+using base::kFamilyKeyPath;
+using base::kProgramKeyName;
 // Status when no registry call completed.
 inline constexpr std::int32_t kStatusNoCall = 99;
 

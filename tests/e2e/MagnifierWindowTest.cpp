@@ -1,6 +1,7 @@
 // The magnifier driven as a user would, on a private X server whose whole screen shows a pattern
 // in which every pixel is unique: what its window shows is read back from the screen and compared
 // pixel for pixel with the expected magnification.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -41,6 +42,26 @@ TEST_F(MagnifierWindow, ShowsEachScreenPixelAsATwoByTwoBlockCentredOnTheCursor) 
     EXPECT_EQ(UniquePattern::position(image.at(client.width / 2, client.height / 2)), kFarCursor);
     // Another cursor position: the view follows it.
     EXPECT_TRUE(shows_magnified(Point{kFarCursor.x + 37, kFarCursor.y - 23}, 2));
+}
+
+TEST_F(MagnifierWindow, WithoutAScreenCastPortalSaysSoAndReadsTheX11Screen) {
+    start({{"MAGNIFIER_CAPTURE", "portal"}, {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"}});
+    ASSERT_TRUE(place_client(kWindowPlace));
+    EXPECT_THAT(run_->process().stderr_text(),
+                ::testing::HasSubstr("magnifier: no session D-Bus to reach the screen-cast portal; reading the X11 "
+                                     "screen instead, which shows only X11 windows\n"));
+    // The view shows the X11 screen below the message at its top.
+    desktop().move_mouse(kFarCursor);
+    const Rect client = desktop().client_geometry(window_);
+    const Magnification view{kFarCursor, client.width, client.height, 2};
+    const auto seen = wait_for_value(
+        [&] {
+            return compare_magnified_where(
+                grab_screen(x(), client), view, pattern_screen(kScreenWidth, kScreenHeight),
+                [&](int, int y) { return y >= 24 && y < client.height - kHintRows; }, 20000);
+        },
+        [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout);
+    EXPECT_EQ(seen.last, "");
 }
 
 TEST_F(MagnifierWindow, KeypadPlusZoomsToThreeAndKeypadMinusBackToTwo) {

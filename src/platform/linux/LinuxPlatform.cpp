@@ -7,6 +7,8 @@
 // subclass any window but the program's own; give a device context of any window but the root;
 // honour topmost without a window manager that supports
 // _NET_WM_STATE_ABOVE.
+// On a Wayland session the window stays an X11 window on Xwayland, but the screen is read through
+// the screen-cast portal: Xwayland's root window holds only the X11 windows.
 #include <QApplication>
 
 #include <cstdio>
@@ -23,6 +25,8 @@
 #include "platform/linux/X11Screen.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/linux/registry/FileRegistry.h"
+#include "platform/linux/wayland/CaptureChoice.h"
+#include "platform/linux/wayland/PortalScreen.h"
 #include "platform/soft/SoftGraphics.h"
 
 namespace platform {
@@ -50,22 +54,42 @@ void prepareQtEnvironment() {
     qputenv("QT_NO_GLIB", "1");
 }
 
+// The portal's screen when the session asks for it and the portal gives it; otherwise nothing,
+// with the reason on stderr and in `notice` for the view.
+std::unique_ptr<wayland::PortalScreen> openPortalScreen(Registry& registry, std::string& notice) {
+    const wayland::CaptureChoice choice = wayland::chooseCapture([](const char* name) { return std::getenv(name); });
+    if (!choice.complaint.empty()) std::fprintf(stderr, "%s\n", choice.complaint.c_str());
+    if (choice.kind != wayland::CaptureKind::Portal) return nullptr;
+    std::string error;
+    auto screen = wayland::PortalScreen::open(registry, error);
+    if (!screen) {
+        std::fprintf(stderr, "magnifier: %s; reading the X11 screen instead, which shows only X11 windows\n",
+                     error.c_str());
+        notice = "No Wayland screen: " + error;
+    }
+    return screen;
+}
+
 class LinuxPlatform : public NativePlatform {
 public:
     LinuxPlatform(std::unique_ptr<linuxx11::X11Display> display, int& argc, char** argv)
         : display_(std::move(display)),
           application_(argc, argv),
-          screen_(*display_),
-          graphics_(screen_),
-          windows_(*display_, graphics_),
           registry_(linuxfs::FileRegistry::defaultPath()),
+          portal_(openPortalScreen(registry_, notice_)),
+          x11Screen_(*display_),
+          graphics_(portal_ ? static_cast<soft::ScreenSource&>(*portal_) : x11Screen_),
+          windows_(*display_, graphics_),
           menus_(graphics_),
           toolkit_(*display_, windows_, graphics_) {
         // The application id names the window's class (WM_CLASS), which desktops match against
         // the desktop entry's StartupWMClass to give the window the entry's name and icon.
         QApplication::setApplicationName(QStringLiteral(MAGNIFIER_APP_ID));
         QGuiApplication::setDesktopFileName(QStringLiteral(MAGNIFIER_APP_ID));
-        if (!screen_.supportedFormat()) {
+        toolkit_.setNotice(notice_);
+        if (portal_) {
+            windows_.usePointerSource([this] { return portal_->pointer(); });
+        } else if (!x11Screen_.supportedFormat()) {
             std::fprintf(stderr, "magnifier: this screen's pixel format is not supported; the view stays black\n");
         }
     }
@@ -76,10 +100,12 @@ public:
 private:
     std::unique_ptr<linuxx11::X11Display> display_;
     QApplication application_;
-    linuxx11::X11Screen screen_;
+    linuxfs::FileRegistry registry_;
+    std::string notice_;
+    std::unique_ptr<wayland::PortalScreen> portal_;
+    linuxx11::X11Screen x11Screen_;
     soft::SoftGraphics graphics_;
     linuxx11::X11WindowSystem windows_;
-    linuxfs::FileRegistry registry_;
     linuxx11::LinuxShell shell_;
     linuxx11::QtMenus menus_;
     linuxx11::QtToolkit toolkit_;

@@ -329,6 +329,7 @@ void QtForm::present() {
     // Nothing is shown before the first tick has painted.
     if (!painted_ || windowGone_) return;
     if (surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
+    if (!notice_.empty()) overlay_.draw(surface_->surface(), 4, 4, notice_, screenFormat_);
     surface_->write(hwnd_, gc_);
 }
 
@@ -337,7 +338,9 @@ QtToolkit::QtToolkit(X11Display& display, X11WindowSystem& windows, soft::SoftGr
     : display_(display), windows_(windows), graphics_(graphics) {}
 
 std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents& events) {
-    return std::make_unique<QtForm>(design, events, display_, windows_, graphics_);
+    auto form = std::make_unique<QtForm>(design, events, display_, windows_, graphics_);
+    form->setNotice(notice_);
+    return form;
 }
 
 float QtToolkit::ScreenWidth() const { return base::pixelsToTwips(DisplayWidth(display_.get(), display_.screen())); }

@@ -80,6 +80,9 @@ public:
     // Closes the window as its close button would: the unload handler runs first. True when
     // the window is closed now.
     bool closeFromSession();
+    // A line shown at the top of the view on every painted tick, where the user looks: why the
+    // screen is read another way than expected. Empty: none.
+    void setNotice(std::string notice) { notice_ = std::move(notice); }
     // Painted ticks, for the statistics printed at exit on request.
     unsigned long frames() const { return frames_; }
 
@@ -109,6 +112,7 @@ private:
     std::unique_ptr<X11Image> surface_;
     GC gc_ = nullptr;
     TextOverlay overlay_;
+    std::string notice_;
     FrameExtents expectedFrame_;
     bool sizeWrite_ = false;
     std::unique_ptr<WindowGone> gone_;
@@ -131,8 +135,11 @@ public:
     // The session ends the program: every form closes as if by its close button, and the
     // message loop ends once they are closed.
     void endSession();
+    // The notice every form of this toolkit shows (see QtForm::setNotice).
+    void setNotice(std::string notice) { notice_ = std::move(notice); }
 
 private:
+    std::string notice_;
     X11Display& display_;
     X11WindowSystem& windows_;
     soft::SoftGraphics& graphics_;

@@ -104,6 +104,12 @@ std::optional<FrameExtents> X11WindowSystem::requestFrameExtents(Handle hwnd) {
 }
 
 bool X11WindowSystem::GetCursorPos(Point& point) {
+    if (pointerSource_) {
+        if (const std::optional<Point> reported = pointerSource_()) {
+            point = *reported;
+            return true;
+        }
+    }
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned mask = 0;

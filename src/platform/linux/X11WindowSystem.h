@@ -3,6 +3,7 @@
 // stacking order, "above" layer and frame extents, and window procedures for the program's own
 // windows, through which every event of such a window passes as a message.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -38,6 +39,10 @@ public:
     std::optional<FrameExtents> requestFrameExtents(Handle hwnd);
     bool isMapped(Handle hwnd);
     bool windowManagerRunning();
+    // Where the pointer is when X cannot tell: on Wayland, X sees the pointer only while it is
+    // over an X11 window, and the compositor reports it another way. Nothing from the source
+    // falls back to X.
+    void usePointerSource(std::function<std::optional<Point>()> source) { pointerSource_ = std::move(source); }
 
     bool GetCursorPos(Point& point) override;
     Handle GetDesktopWindow() override { return display_.root(); }
@@ -69,6 +74,7 @@ private:
     soft::SoftGraphics& graphics_;
     std::map<Handle, OwnWindow> own_;
     soft::WindowProcChain procedures_;
+    std::function<std::optional<Point>()> pointerSource_;
     Atom netWmState_;
     Atom netWmStateAbove_;
     Atom netActiveWindow_;

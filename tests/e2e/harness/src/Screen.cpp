@@ -168,9 +168,13 @@ Image grab_screen(Display* display, const Rect& rect) {
         throw std::invalid_argument("grab_screen: " + to_string(rect) + " is not inside the " +
                                     std::to_string(screen_width) + "x" + std::to_string(screen_height) + " screen");
     }
-    XImagePtr ximage(XGetImage(display, RootWindow(display, screen), rect.x, rect.y,
-                               static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height), AllPlanes,
-                               ZPixmap));
+    return grab_window(display, RootWindow(display, screen), rect);
+}
+
+Image grab_window(Display* display, Window window, const Rect& rect) {
+    require_rgb_visual(display);
+    XImagePtr ximage(XGetImage(display, window, rect.x, rect.y, static_cast<unsigned>(rect.width),
+                               static_cast<unsigned>(rect.height), AllPlanes, ZPixmap));
     if (!ximage) throw std::runtime_error("XGetImage of " + to_string(rect) + " failed");
     Image image{rect.width, rect.height, std::vector<std::uint32_t>(static_cast<std::size_t>(rect.width) * rect.height)};
     for (int y = 0; y < rect.height; ++y) {

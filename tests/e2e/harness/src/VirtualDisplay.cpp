@@ -72,7 +72,9 @@ VirtualDisplay::~VirtualDisplay() {
     if (server_) server_->terminate();
 }
 
-EnvOverrides VirtualDisplay::env() const { return {{"DISPLAY", name_}, {"WAYLAND_DISPLAY", std::nullopt}}; }
+EnvOverrides VirtualDisplay::env() const {
+    return {{"DISPLAY", name_}, {"WAYLAND_DISPLAY", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}};
+}
 
 void VirtualDisplay::start_server() {
     int fds[2];

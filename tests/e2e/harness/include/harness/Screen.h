@@ -73,6 +73,10 @@ struct Magnification {
 };
 
 // x/d rounded to the nearest integer, ties to the even one; d > 0.
+// Reads a rectangle of a window's own contents (window coordinates), as an X server without a
+// root picture (Xwayland) still keeps them. Throws std::runtime_error if the server refuses.
+Image grab_window(Display* display, Window window, const Rect& rect);
+
 long long divide_round_half_even(long long x, long long d);
 
 // The screen as the magnifier should see it: a colour for positions on the screen, black off it.

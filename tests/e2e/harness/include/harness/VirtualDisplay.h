@@ -46,7 +46,8 @@ public:
     int width() const { return options_.width; }
     int height() const { return options_.height; }
     pid_t server_pid() const { return server_->pid(); }
-    // DISPLAY for this server; WAYLAND_DISPLAY removed so toolkits cannot pick another one.
+    // DISPLAY for this server; WAYLAND_DISPLAY and XDG_SESSION_TYPE removed so neither the
+    // toolkits nor the magnifier pick a Wayland session.
     EnvOverrides env() const;
 
 private:

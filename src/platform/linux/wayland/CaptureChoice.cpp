@@ -1,0 +1,27 @@
+#include "platform/linux/wayland/CaptureChoice.h"
+
+#include <string_view>
+
+namespace platform::wayland {
+
+CaptureChoice chooseCapture(const std::function<const char*(const char*)>& getenv) {
+    const auto value = [&](const char* name) -> std::string_view {
+        const char* text = getenv(name);
+        return text != nullptr ? std::string_view(text) : std::string_view();
+    };
+    CaptureChoice choice;
+    const std::string_view forced = value("MAGNIFIER_CAPTURE");
+    if (forced == "x11") return choice;
+    if (forced == "portal") {
+        choice.kind = CaptureKind::Portal;
+        return choice;
+    }
+    if (!forced.empty()) {
+        choice.complaint = "magnifier: MAGNIFIER_CAPTURE=" + std::string(forced) +
+                           " is not x11 or portal; choosing by the session";
+    }
+    if (!value("WAYLAND_DISPLAY").empty() || value("XDG_SESSION_TYPE") == "wayland") choice.kind = CaptureKind::Portal;
+    return choice;
+}
+
+}  // namespace platform::wayland

@@ -1,0 +1,245 @@
+#include "platform/linux/wayland/PipeWireCapture.h"
+
+#include <spa/buffer/meta.h>
+#include <spa/param/buffers.h>
+#include <spa/param/video/raw.h>
+#include <spa/pod/builder.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "platform/linux/wayland/SpaFrames.h"
+
+namespace platform::wayland {
+namespace {
+
+// Holds the loop's lock for a scope.
+class LoopLock {
+public:
+    explicit LoopLock(pw_thread_loop* loop) : loop_(loop) { pw_thread_loop_lock(loop_); }
+    ~LoopLock() { pw_thread_loop_unlock(loop_); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pw_thread_loop* loop_;
+};
+
+const spa_pod* formatParam(spa_pod_builder& builder) {
+    const spa_rectangle defaultSize = SPA_RECTANGLE(1280, 720);
+    const spa_rectangle minSize = SPA_RECTANGLE(1, 1);
+    const spa_rectangle maxSize = SPA_RECTANGLE(16384, 16384);
+    const spa_fraction defaultRate = SPA_FRACTION(60, 1);
+    const spa_fraction minRate = SPA_FRACTION(0, 1);
+    const spa_fraction maxRate = SPA_FRACTION(1000, 1);
+    // Only plain 32-bit layouts, and no DMA-BUF modifiers: the compositor then sends frames in
+    // shared memory the CPU can read directly.
+    return static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
+        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
+        SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA,
+                               SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA),
+        SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&defaultSize, &minSize, &maxSize),
+        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&defaultRate, &minRate, &maxRate)));
+}
+
+}  // namespace
+
+PipeWireCapture::PipeWireCapture(std::vector<StreamPlacement> streams) : canvas_(std::move(streams)) {
+    events_.version = PW_VERSION_STREAM_EVENTS;
+    events_.param_changed = &PipeWireCapture::onParamChanged;
+    events_.state_changed = &PipeWireCapture::onStateChanged;
+    events_.process = &PipeWireCapture::onProcess;
+}
+
+std::unique_ptr<PipeWireCapture> PipeWireCapture::open(UniqueFd remote, std::vector<StreamPlacement> streams,
+                                                       std::string& error) {
+    pw_init(nullptr, nullptr);
+    std::unique_ptr<PipeWireCapture> capture(new PipeWireCapture(std::move(streams)));
+    if (!capture->connect(std::move(remote), error)) return nullptr;
+    return capture;
+}
+
+bool PipeWireCapture::connect(UniqueFd remote, std::string& error) {
+    loop_.reset(pw_thread_loop_new("magnifier-capture", nullptr));
+    if (!loop_) {
+        error = "cannot start PipeWire's loop";
+        return false;
+    }
+    context_.reset(pw_context_new(pw_thread_loop_get_loop(loop_.get()), nullptr, 0));
+    if (!context_) {
+        error = "cannot create a PipeWire context";
+        return false;
+    }
+    // PipeWire takes the descriptor over, also when connecting fails.
+    core_.reset(pw_context_connect_fd(context_.get(), remote.release(), nullptr, 0));
+    if (!core_) {
+        error = "cannot connect to the portal's PipeWire remote";
+        return false;
+    }
+    for (std::size_t i = 0; i < canvas_.streams().size(); ++i) {
+        auto stream = std::make_unique<Stream>();
+        stream->owner = this;
+        stream->index = i;
+        if (!connectStream(*stream, error)) return false;
+        streams_.push_back(std::move(stream));
+    }
+    if (pw_thread_loop_start(loop_.get()) != 0) {
+        error = "cannot start PipeWire's loop";
+        return false;
+    }
+    running_ = true;
+    return true;
+}
+
+bool PipeWireCapture::connectStream(Stream& stream, std::string& error) {
+    stream.stream = pw_stream_new(core_.get(), "magnifier",
+                                  pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
+                                                    PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+    if (stream.stream == nullptr) {
+        error = "cannot create a PipeWire stream";
+        return false;
+    }
+    pw_stream_add_listener(stream.stream, &stream.listener, &events_, &stream);
+    std::uint8_t buffer[1024];
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
+    const spa_pod* params[] = {formatParam(builder)};
+    const int status = pw_stream_connect(
+        stream.stream, PW_DIRECTION_INPUT, canvas_.streams()[stream.index].node,
+        static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS), params, 1);
+    if (status != 0) {
+        error = "cannot connect to the shared monitor's stream";
+        return false;
+    }
+    return true;
+}
+
+PipeWireCapture::~PipeWireCapture() {
+    // The loop stops first, so no callback runs while the streams go away.
+    if (running_) pw_thread_loop_stop(loop_.get());
+    closing_ = true;
+    for (auto& stream : streams_) {
+        spa_hook_remove(&stream->listener);
+        pw_stream_destroy(stream->stream);
+    }
+    streams_.clear();
+    core_.reset();
+    context_.reset();
+    loop_.reset();
+}
+
+void PipeWireCapture::onParamChanged(void* data, uint32_t id, const spa_pod* param) {
+    auto& stream = *static_cast<Stream*>(data);
+    if (param == nullptr || id != SPA_PARAM_Format) return;
+    spa_video_info_raw info{};
+    if (spa_format_video_raw_parse(param, &info) < 0) return;
+    stream.format = pixelFormatFromSpa(info.format);
+    stream.width = static_cast<int>(info.size.width);
+    stream.height = static_cast<int>(info.size.height);
+
+    // Buffers in memory the CPU can map, and room for the pointer's position and image: as much
+    // as the compositor asks for (mutter offers a fixed room for 384x384 pointers).
+    std::uint8_t buffer[1024];
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
+    const spa_pod* params[] = {
+        static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
+            SPA_POD_CHOICE_RANGE_Int(4, 2, 16), SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_dataType,
+            SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd)))),
+        static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
+            SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header)))),
+        static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Cursor),
+            SPA_PARAM_META_size,
+            SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64, 64), cursorMetaSize(1, 1), cursorMetaSize(1024, 1024)))),
+    };
+    pw_stream_update_params(stream.stream, params, 3);
+}
+
+void PipeWireCapture::onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error) {
+    auto& stream = *static_cast<Stream*>(data);
+    PipeWireCapture& owner = *stream.owner;
+    if (owner.closing_ || (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED)) return;
+    owner.streamError_ = error != nullptr ? error : "the shared monitor's stream ended";
+    pw_thread_loop_signal(owner.loop_.get(), false);
+    // Once running, the user may stop the sharing from the desktop: say why the view stands still.
+    if (owner.running_ && stream.framed && !std::exchange(owner.endReported_, true)) {
+        std::fprintf(stderr, "magnifier: the screen sharing ended (%s); the view keeps the last picture\n",
+                     owner.streamError_.c_str());
+    }
+}
+
+void PipeWireCapture::onProcess(void* data) {
+    auto& stream = *static_cast<Stream*>(data);
+    stream.owner->process(stream);
+}
+
+void PipeWireCapture::process(Stream& stream) {
+    while (pw_buffer* buffer = pw_stream_dequeue_buffer(stream.stream)) {
+        const spa_buffer& spa = *buffer->buffer;
+        if (auto position = cursorFromBuffer(spa)) {
+            const std::optional<Point> onScreen = canvas_.toScreen(stream.index, position->x, position->y);
+            if (onScreen && (!pointer_ || pointer_->x != onScreen->x || pointer_->y != onScreen->y)) {
+                pointer_ = onScreen;
+                changed_ = true;
+            }
+        }
+        const auto* header =
+            static_cast<const spa_meta_header*>(spa_buffer_find_meta_data(&spa, SPA_META_Header, sizeof(spa_meta_header)));
+        const bool corrupted = header != nullptr && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) != 0;
+        // Buffers that only move the pointer carry no picture.
+        if (spa.n_datas > 0 && spa.datas[0].data != nullptr && spa.datas[0].chunk->size > 0 && !corrupted &&
+            stream.format) {
+            const spa_data& plane = spa.datas[0];
+            const int stride = plane.chunk->stride > 0 ? plane.chunk->stride : stream.width * 4;
+            const std::uint32_t offset = plane.chunk->offset % plane.maxsize;
+            const int rows = std::min<int>(stream.height, static_cast<int>((plane.maxsize - offset) / stride));
+            canvas_.putFrame(stream.index, static_cast<const std::uint8_t*>(plane.data) + offset, stream.width, rows,
+                             stride, *stream.format);
+            stream.framed = true;
+            changed_ = true;
+            pw_thread_loop_signal(loop_.get(), false);
+        }
+        pw_stream_queue_buffer(stream.stream, buffer);
+    }
+}
+
+void PipeWireCapture::read(int x, int y, const soft::Surface& to) {
+    LoopLock lock(loop_.get());
+    canvas_.read(x, y, to);
+}
+
+std::optional<Point> PipeWireCapture::pointer() {
+    LoopLock lock(loop_.get());
+    return pointer_;
+}
+
+bool PipeWireCapture::takeChanged() {
+    LoopLock lock(loop_.get());
+    return std::exchange(changed_, false);
+}
+
+bool PipeWireCapture::waitForFrames(std::chrono::milliseconds timeout, std::string& error) {
+    LoopLock lock(loop_.get());
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto allFramed = [&] {
+        for (const auto& stream : streams_) {
+            if (!stream->framed) return false;
+        }
+        return true;
+    };
+    while (!allFramed() && streamError_.empty()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        timespec until{};
+        pw_thread_loop_get_time(loop_.get(), &until, left.count() * SPA_NSEC_PER_MSEC);
+        pw_thread_loop_timed_wait_full(loop_.get(), &until);
+    }
+    if (allFramed()) return true;
+    error = !streamError_.empty() ? "the shared screen's stream failed: " + streamError_
+                                  : std::string("no picture arrived from the shared screen");
+    return false;
+}
+
+}  // namespace platform::wayland

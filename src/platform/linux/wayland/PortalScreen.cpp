@@ -1,0 +1,19 @@
+#include "platform/linux/wayland/PortalScreen.h"
+
+#include "platform/linux/wayland/RestoreToken.h"
+
+namespace platform::wayland {
+
+std::unique_ptr<PortalScreen> PortalScreen::open(Registry& registry, std::string& error, PortalTimeouts timeouts) {
+    auto session = std::make_unique<PortalSession>(timeouts);
+    std::optional<PortalStart> started = session->start(loadRestoreToken(registry), error);
+    if (!started) return nullptr;
+    // A token is good for one start only: the next start needs the new one.
+    if (!started->restoreToken.empty()) saveRestoreToken(registry, started->restoreToken);
+    std::unique_ptr<PipeWireCapture> capture =
+        PipeWireCapture::open(std::move(started->pipewire), std::move(started->streams), error);
+    if (!capture || !capture->waitForFrames(timeouts.call, error)) return nullptr;
+    return std::unique_ptr<PortalScreen>(new PortalScreen(std::move(session), std::move(capture)));
+}
+
+}  // namespace platform::wayland

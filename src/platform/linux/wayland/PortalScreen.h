@@ -1,0 +1,41 @@
+#pragma once
+// The screen as the screen-cast portal shares it, as the source of the desktop's device
+// context: the newest frames of the shared monitors, black where no monitor is shared.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Registry.h"
+#include "platform/linux/wayland/PipeWireCapture.h"
+#include "platform/linux/wayland/PortalSession.h"
+#include "platform/soft/ScreenSource.h"
+
+namespace platform::wayland {
+
+class PortalScreen : public soft::ScreenSource {
+public:
+    // Asks the portal for the screen, with the restore token from the registry, and stores the
+    // token it hands back for the next start. Nothing, and `error` set to one line for the
+    // user, when the screen cannot be had this way.
+    static std::unique_ptr<PortalScreen> open(Registry& registry, std::string& error,
+                                              PortalTimeouts timeouts = PortalTimeouts{});
+
+    int width() const override { return capture_->width(); }
+    int height() const override { return capture_->height(); }
+    void read(int x, int y, const soft::Surface& to) override { capture_->read(x, y, to); }
+
+    // The pointer position the compositor last reported, once it has reported one.
+    std::optional<Point> pointer() { return capture_->pointer(); }
+    // True when a new frame arrived or the pointer moved since the last call: a tick that gets
+    // false has nothing new to paint.
+    bool takeChanged() { return capture_->takeChanged(); }
+
+private:
+    PortalScreen(std::unique_ptr<PortalSession> session, std::unique_ptr<PipeWireCapture> capture)
+        : session_(std::move(session)), capture_(std::move(capture)) {}
+
+    std::unique_ptr<PortalSession> session_;
+    std::unique_ptr<PipeWireCapture> capture_;  // last: ends its streams before the session closes
+};
+
+}  // namespace platform::wayland

@@ -1,0 +1,135 @@
+// Drives the headless compositor as a user at its seat would: pointer motion and keys through
+// mutter's own remote-desktop interface. Reads one command a line from the file named by its
+// argument (a FIFO the test writes to; stdin without one) and answers "ok" or "error: ..." on
+// stdout:
+//   move X Y        absolute pointer motion, in screen pixels
+//   nudge DX DY     relative pointer motion
+//   key SYM[+SYM]   presses the X keysyms (hex or decimal) in order, releases them in reverse
+// The session lives as long as this process: mutter ends it when its D-Bus peer goes away.
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QStringList>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const QString kMutter = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
+const QString kScreenCast = QStringLiteral("org.gnome.Mutter.ScreenCast");
+
+QDBusMessage call(const QString& service, const QString& path, const QString& interface, const QString& method,
+                  const QList<QVariant>& arguments = {}) {
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(arguments);
+    QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 10000);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        throw std::runtime_error(method.toStdString() + ": " + reply.errorMessage().toStdString());
+    }
+    return reply;
+}
+
+class Seat {
+public:
+    Seat() {
+        session_ = call(kMutter, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), kMutter,
+                        QStringLiteral("CreateSession"))
+                       .arguments()
+                       .first()
+                       .value<QDBusObjectPath>()
+                       .path();
+        const QDBusMessage id = call(kMutter, session_, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                     QStringLiteral("Get"), {kMutter + QStringLiteral(".Session"), QStringLiteral("SessionId")});
+        const QString sessionId = id.arguments().first().value<QDBusVariant>().variant().toString();
+        // Absolute motion is given relative to a screen-cast stream of the same session.
+        QVariantMap properties;
+        properties.insert(QStringLiteral("remote-desktop-session-id"), sessionId);
+        const QString cast = call(kScreenCast, QStringLiteral("/org/gnome/Mutter/ScreenCast"), kScreenCast,
+                                  QStringLiteral("CreateSession"), {properties})
+                                 .arguments()
+                                 .first()
+                                 .value<QDBusObjectPath>()
+                                 .path();
+        stream_ = call(kScreenCast, cast, kScreenCast + QStringLiteral(".Session"), QStringLiteral("RecordMonitor"),
+                       {QString(), QVariantMap()})
+                      .arguments()
+                      .first()
+                      .value<QDBusObjectPath>()
+                      .path();
+        session(QStringLiteral("Start"));
+    }
+    ~Seat() {
+        try {
+            session(QStringLiteral("Stop"));
+        } catch (const std::exception&) {
+            // the compositor went first
+        }
+    }
+
+    void move(double x, double y) { session(QStringLiteral("NotifyPointerMotionAbsolute"), {stream_, x, y}); }
+    void nudge(double dx, double dy) { session(QStringLiteral("NotifyPointerMotionRelative"), {dx, dy}); }
+    void key(unsigned keysym, bool down) { session(QStringLiteral("NotifyKeyboardKeysym"), {keysym, down}); }
+
+private:
+    void session(const QString& method, const QList<QVariant>& arguments = {}) {
+        call(kMutter, session_, kMutter + QStringLiteral(".Session"), method, arguments);
+    }
+    QString session_;
+    QString stream_;
+};
+
+void run(Seat& seat, const std::string& line) {
+    std::istringstream in(line);
+    std::string command;
+    in >> command;
+    if (command == "move" || command == "nudge") {
+        double x = 0, y = 0;
+        if (!(in >> x >> y)) throw std::runtime_error("expected two numbers");
+        command == "move" ? seat.move(x, y) : seat.nudge(x, y);
+    } else if (command == "key") {
+        std::string keys;
+        in >> keys;
+        std::vector<unsigned> syms;
+        for (const QString& part : QString::fromStdString(keys).split(QLatin1Char('+'))) {
+            bool ok = false;
+            const unsigned sym = part.toUInt(&ok, 0);
+            if (!ok) throw std::runtime_error("not a keysym: " + part.toStdString());
+            syms.push_back(sym);
+        }
+        for (unsigned sym : syms) seat.key(sym, true);
+        for (auto it = syms.rbegin(); it != syms.rend(); ++it) seat.key(*it, false);
+    } else {
+        throw std::runtime_error("unknown command " + command);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    try {
+        Seat seat;
+        std::cout << "ready" << std::endl;
+        std::ifstream file;
+        if (argc > 1) file.open(argv[1]);
+        std::istream& in = argc > 1 ? static_cast<std::istream&>(file) : std::cin;
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty()) continue;
+            try {
+                run(seat, line);
+                std::cout << "ok" << std::endl;
+            } catch (const std::exception& error) {
+                std::cout << "error: " << error.what() << std::endl;
+            }
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "rig-driver: " << error.what() << std::endl;
+        return 1;
+    }
+    return 0;
+}

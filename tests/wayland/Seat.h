@@ -1,0 +1,108 @@
+#pragma once
+// The seat of the headless compositor: pointer and keyboard through mutter's remote-desktop
+// interface, by way of magnifier_rig_driver, which reads its commands from a FIFO.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "harness/Process.h"
+#include "harness/Screen.h"
+#include "harness/TempDir.h"
+#include "harness/Wait.h"
+
+namespace e2e {
+
+// X keysyms the seat sends.
+constexpr const char* kTab = "0xff09";
+constexpr const char* kAltS = "0xffe9+0x73";
+constexpr const char* kEscape = "0xff1b";
+constexpr const char* kShift = "0xffe1";
+
+// The seat: pointer and keyboard of the headless compositor.
+class Seat {
+    static constexpr auto kTimeout = std::chrono::milliseconds(10000);
+
+public:
+    Seat() : fifo_(dir_.path() / "commands") {
+        if (::mkfifo(fifo_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+        driver_.emplace(SpawnOptions{{RIG_DRIVER_EXE, fifo_.string()}, {}, Stream::Capture, Stream::Capture, {}});
+        if (!wait_until([&] { return driver_->stdout_text().find("ready") != std::string::npos || !driver_->running(); },
+                        kTimeout)) {
+            throw std::runtime_error("the seat driver did not start: " + driver_->stderr_text());
+        }
+        // Without a reader the open fails at once rather than blocking.
+        wait_until([&] { return (fd_ = ::open(fifo_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0; }, kTimeout);
+        if (fd_ < 0) throw std::runtime_error("the seat driver does not read its commands: " + driver_->stderr_text());
+    }
+    ~Seat() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    // Sends one command and waits for its answer.
+    void send(const std::string& command) {
+        const std::string line = command + "\n";
+        if (::write(fd_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+            throw std::runtime_error("cannot send " + command);
+        }
+        ++sent_;
+        const bool answered = wait_until([&] { return answers() >= sent_; }, kTimeout, std::chrono::milliseconds(1));
+        const std::string out = driver_->stdout_text();
+        if (!answered || out.find("error") != std::string::npos) {
+            throw std::runtime_error("the seat did not do \"" + command + "\": " + out + driver_->stderr_text());
+        }
+    }
+    void move(Point p) { send("move " + std::to_string(p.x) + " " + std::to_string(p.y)); }
+    void key(const std::string& keysyms) { send("key " + keysyms); }
+
+private:
+    std::size_t answers() const {
+        const std::string out = driver_->stdout_text();
+        std::size_t count = 0;
+        for (std::size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1)) ++count;
+        return count - 1;  // the "ready" line
+    }
+    TempDir dir_{"magnifier-seat"};
+    std::filesystem::path fifo_;
+    std::optional<Process> driver_;
+    int fd_ = -1;
+    std::size_t sent_ = 0;
+};
+
+// Watches the session bus for the portal asking its GNOME back end to start a screen cast,
+// which shows the share dialog. Keys sent while the dialog is being mapped count as the user's
+// activity after its launch, and mutter then does not focus it; so keys wait for the dialog.
+class DialogWatch {
+public:
+    DialogWatch()
+        : monitor_(SpawnOptions{{"dbus-monitor", "--session",
+                                 "type=method_call,interface=org.freedesktop.impl.portal.ScreenCast,member=Start"},
+                                {},
+                                Stream::Capture,
+                                Stream::Capture,
+                                {}}) {
+        // dbus-monitor has become a monitor when its own name is lost.
+        if (!wait_until([&] { return monitor_.stdout_text().find("NameLost") != std::string::npos; },
+                        std::chrono::milliseconds(10000))) {
+            throw std::runtime_error("dbus-monitor did not start: " + monitor_.stderr_text());
+        }
+    }
+    // Waits until the dialog was asked for, and a moment more for it to be shown.
+    bool wait_for_dialog(std::chrono::milliseconds timeout) {
+        if (!wait_until([&] { return monitor_.stdout_text().find("member=Start") != std::string::npos; }, timeout)) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        return true;
+    }
+
+private:
+    Process monitor_;
+};
+
+}  // namespace e2e
