@@ -9,6 +9,7 @@
 
 #include "platform/NativePlatform.h"
 #include "platform/linux/LinuxShell.h"
+#include "platform/linux/X11Changes.h"
 #include "platform/linux/QtForms.h"
 #include "platform/linux/QtMenus.h"
 #include "platform/linux/X11Display.h"
@@ -46,9 +47,10 @@ public:
     LinuxPlatform(std::unique_ptr<linuxx11::X11Display> display, int& argc, char** argv)
         : display_(std::move(display)),
           application_(argc, argv),
-          screen_(*display_),
+          changes_(*display_),
+          screen_(*display_, &changes_),
           graphics_(screen_),
-          windows_(*display_, graphics_),
+          windows_(*display_, graphics_, &changes_),
           registry_(linuxfs::FileRegistry::defaultPath()),
           menus_(graphics_),
           toolkit_(*display_, windows_, graphics_) {
@@ -64,6 +66,7 @@ public:
 private:
     std::unique_ptr<linuxx11::X11Display> display_;
     QApplication application_;
+    linuxx11::X11Changes changes_;
     linuxx11::X11Screen screen_;
     soft::SoftGraphics graphics_;
     linuxx11::X11WindowSystem windows_;

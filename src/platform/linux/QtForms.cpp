@@ -15,7 +15,6 @@
 
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WindowIcon.h"
-#include "platform/soft/PaintPicture.h"
 
 namespace platform::linuxx11 {
 namespace {
@@ -101,7 +100,10 @@ void FormWidget::resizeEvent(QResizeEvent* /*event*/) {
 }
 
 void FormWidget::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange) form_.send(WM_SIZE, 0, pointParam(width(), height()));
+    if (event->type() == QEvent::WindowStateChange) {
+        form_.invalidate();
+        form_.send(WM_SIZE, 0, pointParam(width(), height()));
+    }
     QWidget::changeEvent(event);
 }
 
@@ -113,12 +115,15 @@ void FormWidget::closeEvent(QCloseEvent* event) {
     }
 }
 
-void FormWidget::paintEvent(QPaintEvent* /*event*/) { form_.present(); }
+void FormWidget::paintEvent(QPaintEvent* /*event*/) {
+    form_.invalidate();
+    form_.present();
+}
 
 // ---------------------------------------------------------------------------------------------
 QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
                soft::SoftGraphics& graphics)
-    : events_(events), display_(display), windows_(windows), graphics_(graphics) {
+    : events_(events), display_(display), windows_(windows), graphics_(graphics), frame_(graphics) {
     widget_ = std::make_unique<FormWidget>(*this);
     widget_->setWindowTitle(QString::fromStdString(design.caption));
     widget_->setWindowIcon(windowIcon());
@@ -208,10 +213,15 @@ void QtForm::loadAndShow() {
 
 void QtForm::tick() {
     guarded([&] { events_.Timer1_Timer(); });
-    if (dirty_) {
+    // Only what changes the picture reaches the window; a still screen costs no X request.
+    if (!prepareSurface()) {
+        frame_.discard();
+        return;
+    }
+    if (frame_.finish(surface_->surface(), &overlay_)) {
+        painted_ = true;
         present();
         ++frames_;
-        dirty_ = false;
     }
 }
 
@@ -306,17 +316,10 @@ bool QtForm::prepareSurface() {
 
 void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2,
                           float w2, float h2) {
-    if (!prepareSurface()) return;
-    soft::paintPicture(graphics_, picture, surface_->surface(), x1, y1, w1, h1, x2, y2, w2, h2);
-    dirty_ = painted_ = true;
+    frame_.paint(picture, soft::StretchRect{x1, y1, w1, h1}, soft::StretchRect{x2, y2, w2, h2});
 }
 
-void QtForm::Print(const std::string& text) {
-    if (!prepareSurface()) return;
-    overlay_.draw(surface_->surface(), static_cast<int>(std::floor(currentX_)), static_cast<int>(std::floor(currentY_)),
-                  text);
-    dirty_ = painted_ = true;
-}
+void QtForm::Print(const std::string& text) { frame_.print(currentX_, currentY_, text); }
 
 void QtForm::present() {
     // Nothing is shown before the first tick has painted.

@@ -17,6 +17,7 @@
 #include "platform/linux/X11Image.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/soft/SoftGraphics.h"
+#include "platform/soft/ViewFrame.h"
 
 namespace platform::linuxx11 {
 
@@ -75,6 +76,8 @@ public:
     bool sizeWriteInProgress() const { return sizeWrite_; }
     // Puts the client picture on the window.
     void present();
+    // The window was shown again, uncovered or restacked: the next tick paints everything.
+    void invalidate() { frame_.invalidate(); }
     // Painted ticks, for the statistics printed at exit on request.
     unsigned long frames() const { return frames_; }
 
@@ -101,10 +104,10 @@ private:
     std::unique_ptr<X11Image> surface_;
     GC gc_ = nullptr;
     TextOverlay overlay_;
+    soft::ViewFrame frame_;
     FrameExtents expectedFrame_;
     bool sizeWrite_ = false;
     bool closing_ = false;
-    bool dirty_ = false;
     bool painted_ = false;
     float currentX_ = 0;
     float currentY_ = 0;

@@ -8,13 +8,14 @@
 #include <string>
 
 #include "platform/soft/Surface.h"
+#include "platform/soft/ViewFrame.h"
 
 namespace platform::linuxx11 {
 
-class TextOverlay {
+class TextOverlay : public soft::TextPainter {
 public:
     // Draws the text with its top-left corner at (x, y) of the surface, clipped to it.
-    void draw(const soft::Surface& surface, int x, int y, const std::string& text);
+    void draw(const soft::Surface& surface, int x, int y, const std::string& text) override;
 
 private:
     const QImage& imageFor(const std::string& text);

@@ -1,5 +1,6 @@
 #pragma once
 // The X screen as the source of the desktop's device context: pixels read from the root window.
+#include "platform/linux/X11Changes.h"
 #include "platform/linux/X11Display.h"
 #include "platform/linux/X11Image.h"
 #include "platform/soft/ScreenSource.h"
@@ -8,7 +9,8 @@ namespace platform::linuxx11 {
 
 class X11Screen : public soft::ScreenSource {
 public:
-    explicit X11Screen(X11Display& display);
+    // With `changes`, areas are known to be unchanged from the server's events, without reading.
+    explicit X11Screen(X11Display& display, X11Changes* changes = nullptr);
 
     int width() const override;
     int height() const override;
@@ -17,6 +19,7 @@ public:
     int rasterCaps() const override;
     int paletteSize() const override;
     unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;
+    soft::ScreenChange changedSinceLastCheck(const Rect& area) override;
 
     // 32-bit pixels laid out as 0x00RRGGBB: the only layout the view handles.
     bool supportedFormat() const { return supported_; }
@@ -24,6 +27,7 @@ public:
 
 private:
     X11Display& display_;
+    X11Changes* changes_;
     Visual* visual_;
     int depth_;
     bool supported_;
