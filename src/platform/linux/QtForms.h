@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -112,6 +113,7 @@ private:
     float currentX_ = 0;
     float currentY_ = 0;
     unsigned long frames_ = 0;
+    std::chrono::steady_clock::time_point firstFrame_{};
 };
 
 class QtToolkit : public FormToolkit {

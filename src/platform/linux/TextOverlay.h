@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QImage>
 
+#include <future>
 #include <map>
 #include <string>
 
@@ -14,12 +15,16 @@ namespace platform::linuxx11 {
 
 class TextOverlay : public soft::TextPainter {
 public:
-    // Draws the text with its top-left corner at (x, y) of the surface, clipped to it.
-    void draw(const soft::Surface& surface, int x, int y, const std::string& text) override;
+    // Draws the text with its top-left corner at (x, y) of the surface, clipped to it; false
+    // while the font system is still starting, as the first texts are made off the user-interface
+    // thread: the first picture does not wait for it.
+    bool draw(const soft::Surface& surface, int x, int y, const std::string& text) override;
 
 private:
-    const QImage& imageFor(const std::string& text);
+    const QImage* imageFor(const std::string& text);
     std::map<std::string, QImage> cache_;
+    std::map<std::string, std::future<QImage>> starting_;
+    bool fontsReady_ = false;
 };
 
 }  // namespace platform::linuxx11

@@ -108,11 +108,13 @@ bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
     for (Operation& op : shown_) op.picture.reset();
     if (!changed) return false;
 
+    bool complete = true;
     for (std::size_t i = 0; i < shown_.size(); ++i) {
         const Operation& op = shown_[i];
         if (op.isText) {
-            if (texts != nullptr) {
-                texts->draw(to, static_cast<int>(std::floor(op.x)), static_cast<int>(std::floor(op.y)), op.text);
+            if (texts != nullptr &&
+                !texts->draw(to, static_cast<int>(std::floor(op.x)), static_cast<int>(std::floor(op.y)), op.text)) {
+                complete = false;
             }
             continue;
         }
@@ -123,7 +125,8 @@ bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
     }
     shownWidth_ = to.width;
     shownHeight_ = to.height;
-    shownValid_ = true;
+    // A text left out is drawn with everything else at a later tick.
+    shownValid_ = complete;
     return true;
 }
 

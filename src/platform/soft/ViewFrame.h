@@ -17,11 +17,12 @@
 
 namespace platform::soft {
 
-// Draws a line of text with its top-left corner at (x, y), over what is there.
+// Draws a line of text with its top-left corner at (x, y), over what is there; false when the
+// text could not be drawn yet (its letters are still being made) and should be drawn again soon.
 class TextPainter {
 public:
     virtual ~TextPainter() = default;
-    virtual void draw(const Surface& to, int x, int y, const std::string& text) = 0;
+    virtual bool draw(const Surface& to, int x, int y, const std::string& text) = 0;
 };
 
 class ViewFrame {
