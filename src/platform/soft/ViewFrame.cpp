@@ -76,10 +76,17 @@ bool ViewFrame::pixelsChanged(const Operation& op, std::vector<std::uint32_t>& l
 }
 
 bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
+    // The vectors change places rather than being made anew: a tick allocates nothing.
     std::vector<Operation> ops;
     ops.swap(pending_);
-    // A tick that drew nothing (a minimized window) leaves the surface as it is.
-    if (ops.empty()) return false;
+    pending_.swap(spare_);
+    pending_.clear();
+    // A tick that drew nothing (a minimized window) leaves the surface as it is; the screen's
+    // record of changes is still taken, so that it does not pile up for as long as that lasts.
+    if (ops.empty()) {
+        screen_.changedSinceLastCheck(Rect{});
+        return false;
+    }
     bool same = shownValid_ && to.width == shownWidth_ && to.height == shownHeight_ && ops.size() == shown_.size();
     for (std::size_t i = 0; same && i < ops.size(); ++i) same = ops[i].sameLayout(shown_[i]);
 
@@ -93,17 +100,21 @@ bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
         else area = unite(area, screenArea(op, sourceBounds(op.source, op.bitmapWidth, op.bitmapHeight)));
     }
     const ScreenChange change = isEmpty(area) ? ScreenChange::none : screen_.changedSinceLastCheck(area);
-    if (same && allFromScreen && change == ScreenChange::none) return false;
+    if (same && allFromScreen && change == ScreenChange::none) {
+        ops.clear();  // the pictures go now, not with the next tick
+        spare_.swap(ops);
+        return false;
+    }
 
-    std::vector<std::vector<std::uint32_t>> pixels(ops.size());
+    // Each operation compares with, and then keeps, the pixels of the one in its place.
+    shownPixels_.resize(ops.size());
     bool changed = !same;
     for (std::size_t i = 0; i < ops.size(); ++i) {
         if (ops[i].isText) continue;
-        if (same && i < shownPixels_.size()) pixels[i] = std::move(shownPixels_[i]);
-        if (pixelsChanged(ops[i], pixels[i])) changed = true;
+        if (pixelsChanged(ops[i], shownPixels_[i])) changed = true;
     }
-    shownPixels_ = std::move(pixels);
-    shown_ = std::move(ops);
+    spare_.swap(shown_);
+    shown_.swap(ops);
     // What is drawn comes from the copies; the pictures, with their bitmaps, go at once.
     for (Operation& op : shown_) op.picture.reset();
     if (!changed) return false;

@@ -61,6 +61,7 @@ private:
     ScreenSource& screen_;
     std::vector<Operation> pending_;
     std::vector<Operation> shown_;
+    std::vector<Operation> spare_;  // storage for the next tick's operations
     // Per picture operation of the shown frame: the source pixels it stretched.
     std::vector<std::vector<std::uint32_t>> shownPixels_;
     int shownWidth_ = 0;
