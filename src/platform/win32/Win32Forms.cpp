@@ -407,7 +407,7 @@ void Win32Form::PaintPicture(const PictureRef& picture, float x1, float y1, floa
     const auto bitmap = fromHandle<HBITMAP>(picture->bitmap());
     if (bitmap == nullptr) return;
     const FrameMemo::Geometry geometry{x1, y1, w1, h1, x2, y2, w2, h2};
-    if (memo_.samePicture(buffer_->dc.get(), bitmap, geometry)) {
+    if (memo_.samePicture(toHandle(buffer_->dc.get()), picture->bitmap(), geometry)) {
         // The same picture is on the buffer already; it is painted only if a text differs.
         held_ = picture;
         heldGeometry_ = geometry;

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32FrameMemo.h"
 
+#include "platform/win32/Win32Handles.h"
+
 namespace platform::win32 {
 
 void FrameMemo::begin() {
@@ -7,7 +9,9 @@ void FrameMemo::begin() {
     same_ = pictured_ = false;
 }
 
-bool FrameMemo::samePicture(HDC dc, HBITMAP bitmap, const Geometry& geometry) {
+bool FrameMemo::samePicture(Handle dcHandle, Handle bitmapHandle, const Geometry& geometry) {
+    const auto dc = fromHandle<HDC>(dcHandle);
+    const auto bitmap = fromHandle<HBITMAP>(bitmapHandle);
     pictured_ = true;
     BITMAP description{};
     if (::GetObjectW(bitmap, sizeof description, &description) == 0) return same_ = false;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/Win32Api.h"
+#include "platform/Types.h"
 
 namespace platform::win32 {
 
@@ -21,7 +21,7 @@ public:
     void begin();
     // The tick paints the bitmap with this geometry: true when pixels and geometry equal the last
     // frame's, so the picture on the buffer can stay. `dc` is any device context.
-    bool samePicture(HDC dc, HBITMAP bitmap, const Geometry& geometry);
+    bool samePicture(Handle dc, Handle bitmap, const Geometry& geometry);
     // The tick prints a text: true when the frame so far still equals the last one.
     bool sameText(float x, float y, const std::string& text);
     // Whether the whole tick equals the last frame.
