@@ -21,6 +21,8 @@
 // window, from one second after it was put there. Run time comes from /proc/PID/schedstat, in
 // nanoseconds, as clock ticks are too coarse for a fraction of a percent.
 //
+// Warp latency (.../warp-latency): from a pointer warp to the new pixels in the middle of the view.
+//
 // Start-up (magnifier/startup): from the spawn to the first painted frame, which the program
 // reports with MAGNIFIER_STATS=1 on the monotonic clock.
 //
@@ -406,6 +408,48 @@ void BM_Startup(benchmark::State& state, bool baseline) {
     }
 }
 
+// From a pointer warp to the changed pixels in the middle of the view, after the pointer has been
+// still for more than a second (the case in which a warp is noticed last): mean and maximum of ten
+// warps, in milliseconds.
+void BM_MoveLatency(benchmark::State& state, bool baseline) {
+    for (auto _ : state) {
+        try {
+            Bench& b = bench();
+            b.mover.moving = false;
+            MagnifierRun run(b.display, program(baseline), {{"QT_QPA_PLATFORM", std::nullopt}});
+            const WindowId window = set_up(run, 200, 200, 2);
+            const Rect client = run.desktop().client_geometry(window);
+            const Rect middle{client.x + client.width / 2, client.y + client.height / 2, 1, 1};
+            Display* display = b.display.x();
+            double total = 0, longest = 0;
+            constexpr int kMoves = 10;
+            for (int i = 1; i <= kMoves; ++i) {
+                const Point target{1000 + 3 * i, 500 + 2 * i};
+                std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+                XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, target.x, target.y);
+                XFlush(display);
+                const auto t0 = Clock::now();
+                const std::uint32_t wanted = UniquePattern::colour(target.x, target.y);
+                if (!wait_until([&] { return grab_screen(display, middle).at(0, 0) == wanted; },
+                                std::chrono::milliseconds(2000), std::chrono::milliseconds(0))) {
+                    throw std::runtime_error("the view did not follow a warp to " + to_string(target));
+                }
+                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+                total += ms;
+                longest = std::max(longest, ms);
+            }
+            b.mover.moving = true;
+            run.close(window);
+            state.SetIterationTime(total / kMoves / 1000.0);
+            state.counters["latency_mean_ms"] = total / kMoves;
+            state.counters["latency_max_ms"] = longest;
+        } catch (const std::exception& error) {
+            bench().mover.moving = true;
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
 void register_all() {
     const bool with_baseline = !program(true).empty();
     const auto add = [](const std::string& name, auto function) {
@@ -418,6 +462,8 @@ void register_all() {
         if (baseline && !with_baseline) continue;
         const std::string who = baseline ? "before" : "magnifier";
         add(who + "/startup", [baseline](benchmark::State& state) { BM_Startup(state, baseline); });
+        add(who + "/200x200/zoom:2/warp-latency",
+            [baseline](benchmark::State& state) { BM_MoveLatency(state, baseline); });
         for (const auto& [kind, name] : {std::pair{Idle::still, "still"}, std::pair{Idle::pointer_moving, "pointer-moving"},
                                          std::pair{Idle::self_view, "self-view"}}) {
             add(who + "/800x600/zoom:4/" + name,
