@@ -22,6 +22,7 @@ bool meets(const Rect& a, const Rect& b) {
 }
 
 constexpr std::size_t kMaxAreas = 64;
+constexpr auto kPollGap = std::chrono::milliseconds(2);
 constexpr auto kStillAfter = std::chrono::seconds(1);
 constexpr auto kStillPollInterval = std::chrono::milliseconds(50);
 
@@ -77,6 +78,11 @@ void X11Changes::addDamage(const Rect& area) {
 
 void X11Changes::poll() {
     if (damage_ == 0 && xinputOpcode_ < 0) return;
+    // One look at the connection per tick: the pointer and the screen ask a moment apart, and
+    // what arrives in between is taken at the next tick.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ < kPollGap) return;
+    lastPoll_ = now;
     struct Kinds {
         int damage;
         int xinput;

@@ -34,6 +34,7 @@ private:
     unsigned long damage_ = 0;
     int damageEventBase_ = -1;
     int xinputOpcode_ = -1;
+    std::chrono::steady_clock::time_point lastPoll_{};
     std::vector<Rect> damaged_;
     bool moved_ = false;
 };
