@@ -14,6 +14,21 @@
 // frames(long) - frames(short) are the frames of the extra interval, and the start-up frames
 // cancel. CPU needs no such trick, as it is read at the interval's edges.
 //
+// Idle figures (benchmarks named .../still, .../pointer-moving, .../self-view): the share of one
+// core, in percent, that the program and the X server use over an interval once the window is
+// set up: with the screen and the pointer still and the pointer away from the window; with the
+// pointer moving over the still screen; and with the pointer still over the program's own
+// window, from one second after it was put there. Run time comes from /proc/PID/schedstat, in
+// nanoseconds, as clock ticks are too coarse for a fraction of a percent.
+//
+// Warp latency (.../warp-latency): from a pointer warp to the new pixels in the middle of the view.
+//
+// Start-up (magnifier/startup): from the spawn to the first painted frame, which the program
+// reports with MAGNIFIER_STATS=1 on the monotonic clock.
+//
+// MAGNIFIER_BASELINE_EXE names another build of the program (an older one) to measure side by
+// side under the name "before/...".
+//
 // Frames of xzoom: it has no counter. It sleeps -delay ms after each frame, so interval/delay
 // would overstate its rate; instead its write system calls (/proc/PID/io syscw) are counted:
 // each xzoom frame flushes exactly two writes to the X connection (established with strace:
@@ -23,6 +38,8 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -53,6 +70,8 @@ constexpr auto kShortInterval = std::chrono::milliseconds(1000);
 constexpr auto kLongInterval = std::chrono::milliseconds(6000);
 constexpr auto kXzoomWarmUp = std::chrono::milliseconds(1000);
 constexpr int kXzoomDelayMs = 10;
+constexpr auto kIdleSettle = std::chrono::milliseconds(1000);
+constexpr auto kIdleInterval = std::chrono::milliseconds(5000);
 constexpr double kXzoomWritesPerFrame = 2.0;
 
 double cpu_seconds(pid_t pid) {
@@ -71,6 +90,14 @@ double cpu_seconds(pid_t pid) {
     return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
+// Run time in seconds, from the scheduler's nanosecond count.
+double run_seconds(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/schedstat");
+    unsigned long long ns = 0;
+    if (!(file >> ns)) throw std::runtime_error("cannot read /proc/" + std::to_string(pid) + "/schedstat");
+    return static_cast<double>(ns) / 1e9;
+}
+
 long long write_syscalls(pid_t pid) {
     std::ifstream file("/proc/" + std::to_string(pid) + "/io");
     std::string key;
@@ -85,6 +112,9 @@ long long write_syscalls(pid_t pid) {
 // connection, until destroyed.
 class PointerMover {
 public:
+    // Off, the pointer stays where it was put.
+    std::atomic<bool> moving{true};
+
     explicit PointerMover(const std::string& display_name)
         : connection_(open_display(display_name, std::chrono::milliseconds(5000))),
           thread_([this](std::stop_token stop) { run(stop); }) {}
@@ -95,6 +125,10 @@ private:
         const Window root = DefaultRootWindow(display);
         const auto start = Clock::now();
         while (!stop.stop_requested()) {
+            if (!moving.load()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
             const double t = Seconds(Clock::now() - start).count();
             const int x = static_cast<int>(kScreenWidth / 2 + 0.45 * kScreenWidth * std::sin(t * 1.3));
             const int y = static_cast<int>(kScreenHeight / 2 + 0.45 * kScreenHeight * std::sin(t * 1.7 + 0.5));
@@ -145,10 +179,15 @@ void resize_client(const Desktop& desktop, WindowId window, int width, int heigh
     }
 }
 
-Sample measure_magnifier(int width, int height, int zoom, std::chrono::milliseconds interval) {
-    Bench& b = bench();
-    const auto spawned = Clock::now();
-    MagnifierRun run(b.display, MAGNIFIER_EXE, {{"MAGNIFIER_STATS", "1"}, {"QT_QPA_PLATFORM", std::nullopt}});
+// The program measured: this build, or the one named by MAGNIFIER_BASELINE_EXE.
+std::string program(bool baseline) {
+    if (!baseline) return MAGNIFIER_EXE;
+    const char* other = std::getenv("MAGNIFIER_BASELINE_EXE");
+    return other != nullptr ? other : "";
+}
+
+// Starts the program and sets it to the client size and zoom, with the window at the top left.
+WindowId set_up(MagnifierRun& run, int width, int height, int zoom) {
     const Desktop& desktop = run.desktop();
     const WindowId window = run.wait_for_window(kSetupTimeout);
     resize_client(desktop, window, width, height);
@@ -160,6 +199,15 @@ Sample measure_magnifier(int width, int height, int zoom, std::chrono::milliseco
         throw std::runtime_error("the caption is \"" + caption.last.value_or("") + "\", expected \"" +
                                  zoom_caption(zoom) + "\"");
     }
+    return window;
+}
+
+Sample measure_magnifier(const std::string& exe, int width, int height, int zoom, std::chrono::milliseconds interval) {
+    Bench& b = bench();
+    b.mover.moving = true;
+    const auto spawned = Clock::now();
+    MagnifierRun run(b.display, exe, {{"MAGNIFIER_STATS", "1"}, {"QT_QPA_PLATFORM", std::nullopt}});
+    const WindowId window = set_up(run, width, height, zoom);
     if (Clock::now() > spawned + kSettle) {
         throw std::runtime_error("set-up took longer than the settle time of " + std::to_string(kSettle.count()) +
                                  " ms; the two runs would not cancel");
@@ -203,11 +251,12 @@ void report(benchmark::State& state, double wall, double cpu_process, double cpu
     state.counters["frames"] = frames;
 }
 
-void BM_Magnifier(benchmark::State& state, int width, int height, int zoom) {
+void BM_Magnifier(benchmark::State& state, bool baseline, int width, int height, int zoom) {
     for (auto _ : state) {
         try {
-            const Sample short_run = measure_magnifier(width, height, zoom, kShortInterval);
-            const Sample long_run = measure_magnifier(width, height, zoom, kLongInterval);
+            const std::string exe = program(baseline);
+            const Sample short_run = measure_magnifier(exe, width, height, zoom, kShortInterval);
+            const Sample long_run = measure_magnifier(exe, width, height, zoom, kLongInterval);
             const double wall = long_run.wall - short_run.wall;
             const double frames = long_run.frames - short_run.frames;
             // CPU was read at the interval edges, so both runs count; scaled to the extra interval.
@@ -224,6 +273,7 @@ void BM_Xzoom(benchmark::State& state, int width, int height, int magnification)
     for (auto _ : state) {
         try {
             Bench& b = bench();
+            b.mover.moving = true;
             const Desktop desktop(b.display.env());
             Process xzoom(SpawnOptions{{"xzoom", "-mag", std::to_string(magnification), "-geometry",
                                         std::to_string(width) + "x" + std::to_string(height) + "+0+0", "-delay",
@@ -265,17 +315,176 @@ void BM_Xzoom(benchmark::State& state, int width, int height, int magnification)
     }
 }
 
+enum class Idle { still, pointer_moving, self_view };
+
+// Share of one core, in percent, of the process and the X server over the interval, with the
+// pointer put at `pointer` (or moving) once `settle` has passed.
+void measure_idle(benchmark::State& state, pid_t pid, Idle kind, Point pointer) {
+    Bench& b = bench();
+    const Desktop desktop(b.display.env());
+    b.mover.moving = kind == Idle::pointer_moving;
+    if (kind != Idle::pointer_moving) desktop.move_mouse(pointer);
+    std::this_thread::sleep_for(kIdleSettle);
+    const pid_t server = b.display.server_pid();
+    const auto t0 = Clock::now();
+    const double process0 = run_seconds(pid), server0 = run_seconds(server);
+    std::this_thread::sleep_for(kIdleInterval);
+    const double process1 = run_seconds(pid), server1 = run_seconds(server);
+    const double wall = Seconds(Clock::now() - t0).count();
+    b.mover.moving = true;
+    state.SetIterationTime(wall);
+    state.counters["cpu_percent"] = 100.0 * (process1 - process0 + server1 - server0) / wall;
+    state.counters["cpu_process_percent"] = 100.0 * (process1 - process0) / wall;
+    state.counters["cpu_xserver_percent"] = 100.0 * (server1 - server0) / wall;
+}
+
+// The window's client at the top left, 800 x 600 at zoom 4; the pointer far from it, or over it.
+constexpr int kIdleWidth = 800, kIdleHeight = 600, kIdleZoom = 4;
+Point idle_pointer(Idle kind) { return kind == Idle::self_view ? Point{400, 330} : Point{1500, 800}; }
+
+void BM_MagnifierIdle(benchmark::State& state, bool baseline, Idle kind) {
+    for (auto _ : state) {
+        try {
+            MagnifierRun run(bench().display, program(baseline), {{"QT_QPA_PLATFORM", std::nullopt}});
+            const WindowId window = set_up(run, kIdleWidth, kIdleHeight, kIdleZoom);
+            measure_idle(state, run.process().pid(), kind, idle_pointer(kind));
+            run.close(window);
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
+void BM_XzoomIdle(benchmark::State& state, Idle kind) {
+    for (auto _ : state) {
+        try {
+            Bench& b = bench();
+            Process xzoom(SpawnOptions{{"xzoom", "-mag", std::to_string(kIdleZoom), "-geometry",
+                                        std::to_string(kIdleWidth) + "x" + std::to_string(kIdleHeight) + "+0+0",
+                                        "-delay", std::to_string(kXzoomDelayMs)},
+                                       b.display.env(),
+                                       Stream::Discard,
+                                       Stream::Capture,
+                                       {}});
+            const Desktop desktop(b.display.env());
+            if (!wait_until([&] { return desktop.find_windows("^xzoom").size() == 1; }, kSetupTimeout)) {
+                throw std::runtime_error("no xzoom window; stderr: " + xzoom.stderr_text());
+            }
+            measure_idle(state, xzoom.pid(), kind, idle_pointer(kind));
+            xzoom.terminate();
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
+// From the spawn to the first painted frame, the median of five starts, in milliseconds.
+void BM_Startup(benchmark::State& state, bool baseline) {
+    for (auto _ : state) {
+        try {
+            std::vector<double> times;
+            for (int i = 0; i < 5; ++i) {
+                const auto spawned = Clock::now();
+                MagnifierRun run(bench().display, program(baseline),
+                                 {{"MAGNIFIER_STATS", "1"}, {"QT_QPA_PLATFORM", std::nullopt}});
+                const WindowId window = run.wait_for_window(kSetupTimeout);
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                run.close(window);
+                static const std::regex first_line(R"(magnifier: first frame at (\d+) us)");
+                std::smatch match;
+                const std::string err = run.process().stderr_text();
+                if (!std::regex_search(err, match, first_line)) {
+                    throw std::runtime_error("no \"magnifier: first frame at N us\" on stderr: " + err);
+                }
+                const auto first = std::chrono::microseconds(std::stoll(match[1]));
+                times.push_back(std::chrono::duration<double, std::milli>(first - spawned.time_since_epoch()).count());
+            }
+            std::sort(times.begin(), times.end());
+            state.SetIterationTime(times[2] / 1000.0);
+            state.counters["startup_ms"] = times[2];
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
+// From a pointer warp to the changed pixels in the middle of the view, after the pointer has been
+// still for more than a second (the case in which a warp is noticed last): mean and maximum of ten
+// warps, in milliseconds.
+void BM_MoveLatency(benchmark::State& state, bool baseline) {
+    for (auto _ : state) {
+        try {
+            Bench& b = bench();
+            b.mover.moving = false;
+            MagnifierRun run(b.display, program(baseline), {{"QT_QPA_PLATFORM", std::nullopt}});
+            const WindowId window = set_up(run, 200, 200, 2);
+            const Rect client = run.desktop().client_geometry(window);
+            const Rect middle{client.x + client.width / 2, client.y + client.height / 2, 1, 1};
+            Display* display = b.display.x();
+            double total = 0, longest = 0;
+            constexpr int kMoves = 10;
+            for (int i = 1; i <= kMoves; ++i) {
+                const Point target{1000 + 3 * i, 500 + 2 * i};
+                std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+                XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, target.x, target.y);
+                XFlush(display);
+                const auto t0 = Clock::now();
+                const std::uint32_t wanted = UniquePattern::colour(target.x, target.y);
+                if (!wait_until([&] { return grab_screen(display, middle).at(0, 0) == wanted; },
+                                std::chrono::milliseconds(2000), std::chrono::milliseconds(0))) {
+                    throw std::runtime_error("the view did not follow a warp to " + to_string(target));
+                }
+                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+                total += ms;
+                longest = std::max(longest, ms);
+            }
+            b.mover.moving = true;
+            run.close(window);
+            state.SetIterationTime(total / kMoves / 1000.0);
+            state.counters["latency_mean_ms"] = total / kMoves;
+            state.counters["latency_max_ms"] = longest;
+        } catch (const std::exception& error) {
+            bench().mover.moving = true;
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
 void register_all() {
-    struct Config {
-        int width, height, zoom;
-    };
-    for (const Config c : {Config{800, 600, 4}, Config{1600, 1000, 2}}) {
-        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
-        benchmark::RegisterBenchmark(("magnifier/" + size + "/zoom:" + std::to_string(c.zoom)).c_str(),
-                                     [c](benchmark::State& state) { BM_Magnifier(state, c.width, c.height, c.zoom); })
+    const bool with_baseline = !program(true).empty();
+    const auto add = [](const std::string& name, auto function) {
+        benchmark::RegisterBenchmark(name.c_str(), function)
             ->Iterations(1)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
+    };
+    for (bool baseline : {false, true}) {
+        if (baseline && !with_baseline) continue;
+        const std::string who = baseline ? "before" : "magnifier";
+        add(who + "/startup", [baseline](benchmark::State& state) { BM_Startup(state, baseline); });
+        add(who + "/200x200/zoom:2/warp-latency",
+            [baseline](benchmark::State& state) { BM_MoveLatency(state, baseline); });
+        for (const auto& [kind, name] : {std::pair{Idle::still, "still"}, std::pair{Idle::pointer_moving, "pointer-moving"},
+                                         std::pair{Idle::self_view, "self-view"}}) {
+            add(who + "/800x600/zoom:4/" + name,
+                [baseline, kind](benchmark::State& state) { BM_MagnifierIdle(state, baseline, kind); });
+            if (!baseline) {
+                add(std::string("xzoom/800x600/mag:4/") + name,
+                    [kind](benchmark::State& state) { BM_XzoomIdle(state, kind); });
+            }
+        }
+    }
+
+    struct Config {
+        int width, height, zoom;
+    };
+    for (const Config c : {Config{200, 200, 2}, Config{800, 600, 4}, Config{1600, 1000, 2}, Config{1920, 1080, 1}}) {
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        for (bool baseline : {false, true}) {
+            if (baseline && !with_baseline) continue;
+            add((baseline ? "before/" : "magnifier/") + size + "/zoom:" + std::to_string(c.zoom),
+                [c, baseline](benchmark::State& state) { BM_Magnifier(state, baseline, c.width, c.height, c.zoom); });
+        }
         benchmark::RegisterBenchmark(("xzoom/" + size + "/mag:" + std::to_string(c.zoom)).c_str(),
                                      [c](benchmark::State& state) { BM_Xzoom(state, c.width, c.height, c.zoom); })
             ->Iterations(1)

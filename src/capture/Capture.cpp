@@ -14,7 +14,11 @@ platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::in
     // The quotient is not truncated: 75.5 with the cursor at 100 gives 24.5, rounded to even.
     const std::int32_t left = base::toInt32(x - static_cast<double>(width) / twice);
     const std::int32_t top = base::toInt32(y - static_cast<double>(height) / twice);
-    return captureWindowRect(desktop, false, left, top, width, height);
+    // Only the part the view shows is copied: width / size x height / size, the last partly
+    // shown column and row included. Copying the whole client size cost size^2 times as much.
+    const std::int32_t shownWidth = (width + size - 1) / size;
+    const std::int32_t shownHeight = (height + size - 1) / size;
+    return captureWindowRect(desktop, false, left, top, shownWidth, shownHeight);
 }
 
 platform::PictureRef captureWindowRect(platform::Handle window, bool client, std::int32_t left, std::int32_t top,

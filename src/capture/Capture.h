@@ -7,8 +7,8 @@
 
 namespace capture {
 
-// The client-sized screen rectangle whose top-left (width/size x height/size) part is centred on
-// the cursor, with size the zoom factor.
+// The screen rectangle of width/size x height/size (rounded up) centred on the cursor, with size
+// the zoom factor: the part of a client-sized rectangle the view shows.
 platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                                          std::int16_t size);
 

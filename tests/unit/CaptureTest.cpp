@@ -36,6 +36,15 @@ TEST_F(CaptureTest, ScreenCornerUnderTheCursorLandsInTheMiddleOfTheView) {
     EXPECT_EQ(form->clientPixel(152, 102), fake.screen.pixel(1, 1));
 }
 
+TEST_F(CaptureTest, CopiesOnlyTheShownPartWithTheLastPartialColumnAndRow) {
+    const platform::PictureRef picture = capture::captureAroundCursor(500, 400, 301, 200, 3);
+    ASSERT_TRUE(picture);
+    int width = 0, height = 0;
+    ASSERT_TRUE(fake.graphics.bitmapSize(picture->bitmap(), width, height));
+    EXPECT_EQ(width, 101);   // 100.33 columns shown
+    EXPECT_EQ(height, 67);   // 66.67 rows shown
+}
+
 TEST_F(CaptureTest, HalfPixelOffsetRoundsToTheEvenColumn) {
     resizeClient(fake, *form, 302, 200);
     fake.windows.setCursor(100, 500);

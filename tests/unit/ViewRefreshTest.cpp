@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "app/FrmMain.h"
+#include "base/Arithmetic.h"
 
 namespace {
 
@@ -202,5 +203,90 @@ TEST_F(ViewRefreshTest, MaximizedWindowIsPaintedLikeANormalOne) {
     EXPECT_EQ(form->paints(), 1);
     EXPECT_TRUE(viewShows(*form, fake.screen, 650, 250, 2));
 }
+
+// A tick over an unchanged view draws nothing; each single change is drawn at the next tick. The
+// screen either reports its changed areas, as a display's damage events do, or leaves the tick to
+// compare the pixels it reads.
+class ChangeDrivenPainting : public ViewRefreshTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        paintDistinctScreen(fake);
+        fake.screen.setChangeTracking(GetParam());
+        start();
+        fake.windows.setCursor(700, 300);
+        form->tick();
+        ASSERT_EQ(form->frames(), 1);
+    }
+    // Frames drawn by one more tick.
+    int framesOfNextTick() {
+        const int before = form->frames();
+        form->tick();
+        return form->frames() - before;
+    }
+};
+
+TEST_P(ChangeDrivenPainting, NothingChangedNothingDrawnNorRead) {
+    const std::size_t read = fake.screen.pixelsRead();
+    EXPECT_EQ(framesOfNextTick(), 0);
+    EXPECT_EQ(framesOfNextTick(), 0);
+    // The core still asked for its picture, texts and caption.
+    EXPECT_EQ(form->paints(), 3);
+    EXPECT_EQ(form->Caption(), "Magnifier [2:1]");
+    // Told by the screen, nothing is read at all; otherwise only the shown 100 x 100 pixels.
+    EXPECT_EQ(fake.screen.pixelsRead() - read, GetParam() ? 0u : 2u * 100u * 100u);
+    EXPECT_TRUE(viewShows(*form, fake.screen, 650, 250, 2));
+}
+
+TEST_P(ChangeDrivenPainting, EachSingleChangeIsDrawnAtTheNextTick) {
+    fake.windows.setCursor(701, 300);
+    EXPECT_EQ(framesOfNextTick(), 1) << "cursor";
+    EXPECT_TRUE(viewShows(*form, fake.screen, 651, 250, 2));
+    window.setSize(3);
+    EXPECT_EQ(framesOfNextTick(), 1) << "zoom";
+    window.setLang(0);
+    EXPECT_EQ(framesOfNextTick(), 1) << "language";
+    window.setLang(1);
+    EXPECT_EQ(framesOfNextTick(), 1) << "language back";
+    resizeClient(fake, *form, 240, 200);
+    EXPECT_EQ(framesOfNextTick(), 1) << "size";
+    fake.screen.setPixel(701 - 40, 300 - 33, 0x123456);  // the view's top-left screen pixel
+    EXPECT_EQ(framesOfNextTick(), 1) << "screen pixel in the view";
+    EXPECT_EQ(form->clientPixel(0, 0), 0x123456u);
+    fake.screen.setPixel(701 - 41, 300 - 33, 0x654321);  // just left of it
+    fake.screen.setPixel(701 + 40, 300, 0x654321);       // just right of it
+    EXPECT_EQ(framesOfNextTick(), 0) << "screen pixels outside the view";
+    form->setWindowState(platform::WINDOW_MINIMIZED);
+    EXPECT_EQ(framesOfNextTick(), 0) << "minimized";
+    form->setWindowState(platform::WINDOW_NORMAL);
+    EXPECT_EQ(framesOfNextTick(), 1) << "restored";
+    form->expose();
+    EXPECT_EQ(framesOfNextTick(), 1) << "exposed";
+    EXPECT_EQ(framesOfNextTick(), 0);
+    EXPECT_TRUE(viewShows(*form, fake.screen, 661, 267, 3));
+}
+
+// With the cursor over its own window the magnifier reads its own picture back; once nothing
+// else moves the picture stops changing, and with it the drawing.
+TEST_P(ChangeDrivenPainting, SelfViewSettles) {
+    const int clientLeft = static_cast<int>(form->Left()) / base::kTwipsPerPixel + fake.toolkit.frame.left;
+    const int clientTop = static_cast<int>(form->Top()) / base::kTwipsPerPixel + fake.toolkit.frame.top;
+    fake.windows.setCursor(clientLeft + 70, clientTop + 120);
+    int lastFrameTick = 0;
+    for (int tick = 1; tick <= 100; ++tick) {
+        if (framesOfNextTick() != 0) lastFrameTick = tick;
+        // The display shows what the window drew.
+        for (int y = 0; y < form->clientHeight(); ++y)
+            for (int x = 0; x < form->clientWidth(); ++x)
+                if (fake.screen.pixel(clientLeft + x, clientTop + y) != form->clientPixel(x, y))
+                    fake.screen.setPixel(clientLeft + x, clientTop + y, form->clientPixel(x, y));
+    }
+    EXPECT_GT(lastFrameTick, 1);
+    EXPECT_LT(lastFrameTick, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenTellsOrNot, ChangeDrivenPainting, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "ScreenReportsChanges" : "PixelsCompared");
+                         });
 
 }  // namespace

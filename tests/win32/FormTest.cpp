@@ -315,7 +315,8 @@ TEST_F(Win32Forms, StatisticsCountThePaintedTicks) {
     form->loadAndShow();
     const platform::PictureRef picture = patternPicture(services, 10, 10);
     events.onTick = [&] {
-        if (events.ticks <= 4) form->PaintPicture(picture, 0, 0, 200, 200, 0, 0, 10, 10);
+        // A different source rectangle each time, so each of the four is a new frame.
+        if (events.ticks <= 4) form->PaintPicture(picture, 0, 0, 200, 200, 0, 0, 10.0f - events.ticks, 10);
         if (events.ticks == 7) ::PostMessageW(hwndOf(*form), WM_CLOSE, 0, 0);
     };
     ::_putenv("MAGNIFIER_STATS=1");
@@ -325,6 +326,30 @@ TEST_F(Win32Forms, StatisticsCountThePaintedTicks) {
     ::_putenv("MAGNIFIER_STATS=");
     EXPECT_EQ(toolkit.frames(), 4u);
     EXPECT_NE(errors.find("magnifier: frames 4\n"), std::string::npos) << errors;
+}
+
+// A tick that would paint the frame the window already shows paints and counts nothing; a
+// different text or picture geometry is painted at once.
+TEST_F(Win32Forms, OnlyTicksThatChangeTheFramePaint) {
+    const auto form = create();
+    form->loadAndShow();
+    const platform::PictureRef picture = patternPicture(services, 10, 10);
+    std::vector<unsigned long> framesBefore;  // toolkit.frames() as each tick starts
+    events.onTick = [&] {
+        framesBefore.push_back(toolkit.frames());
+        const float source = events.ticks >= 13 ? 5.0f : 10.0f;
+        form->PaintPicture(picture, 0, 0, 200, 200, 0, 0, source, source);
+        form->setCurrentX(2);
+        form->setCurrentY(180);
+        form->Print(events.ticks >= 12 ? "Nagyit\xC3\xA1s" : "Zoom");
+        if (events.ticks == 14) ::PostMessageW(hwndOf(*form), WM_CLOSE, 0, 0);
+    };
+    EXPECT_EQ(toolkit.run(), 0);
+    ASSERT_GE(framesBefore.size(), 14u);
+    // Ticks 10 and 11 repeat tick 9: no frames; 12 changes the text and 13 the source rectangle.
+    EXPECT_EQ(framesBefore[11], framesBefore[9]);
+    EXPECT_EQ(framesBefore[12], framesBefore[11] + 1);
+    EXPECT_EQ(framesBefore[13], framesBefore[12] + 1);
 }
 
 }  // namespace

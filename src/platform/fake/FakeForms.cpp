@@ -17,7 +17,8 @@ FakeForm::FakeForm(const FormDesign& design, FormEvents& events, FakeWindowSyste
     : events_(events),
       windows_(windows),
       graphics_(graphics),
-      frame_(frame),
+      margins_(frame),
+      frame_(graphics),
       caption_(design.caption),
       clientWidth_(design.clientWidth),
       clientHeight_(design.clientHeight),
@@ -45,12 +46,12 @@ float FakeForm::Left() const { return base::pixelsToTwips(left_); }
 float FakeForm::Top() const { return base::pixelsToTwips(top_); }
 
 void FakeForm::setWidth(float twips) {
-    resizeClient(std::max(0, base::twipsToPixels(twips) - frame_.left - frame_.right), clientHeight_);
+    resizeClient(std::max(0, base::twipsToPixels(twips) - margins_.left - margins_.right), clientHeight_);
     raiseResize();
 }
 
 void FakeForm::setHeight(float twips) {
-    resizeClient(clientWidth_, std::max(0, base::twipsToPixels(twips) - frame_.top - frame_.bottom));
+    resizeClient(clientWidth_, std::max(0, base::twipsToPixels(twips) - margins_.top - margins_.bottom));
     raiseResize();
 }
 
@@ -72,6 +73,7 @@ void FakeForm::resizeClient(int width, int height) {
         for (int x = 0; x < std::min(width, clientWidth_); ++x)
             resized[static_cast<std::size_t>(y) * width + x] = client_[static_cast<std::size_t>(y) * clientWidth_ + x];
     client_ = std::move(resized);
+    frame_.invalidate();
     clientWidth_ = width;
     clientHeight_ = height;
     syncWindowRect();
@@ -91,23 +93,33 @@ void FakeForm::raiseResize() {
 void FakeForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2,
                             float w2, float h2) {
     ++paints_;
-    soft::Surface surface{client_.data(), clientWidth_, clientHeight_, clientWidth_};
-    soft::paintPicture(graphics_, picture, surface, x1, y1, w1, h1, x2, y2, w2, h2);
+    frame_.paint(picture, soft::StretchRect{x1, y1, w1, h1}, soft::StretchRect{x2, y2, w2, h2});
 }
 
-void FakeForm::Print(const std::string& text) { printed_.push_back({currentX_, currentY_, text}); }
+void FakeForm::Print(const std::string& text) {
+    printed_.push_back({currentX_, currentY_, text});
+    frame_.print(currentX_, currentY_, text);
+}
+
+void FakeForm::tick() {
+    events_.Timer1_Timer();
+    soft::Surface surface{client_.data(), clientWidth_, clientHeight_, clientWidth_};
+    if (frame_.finish(surface, nullptr)) ++frames_;
+}
 
 void FakeForm::keyDown(std::int16_t keyCode, std::int16_t shift) { events_.Form_KeyDown(keyCode, shift); }
 
 void FakeForm::mouseUp(std::int16_t button, float x, float y) { events_.Form_MouseUp(button, 0, x, y); }
 
 void FakeForm::userResize(int outerWidth, int outerHeight) {
-    resizeClient(std::max(0, outerWidth - frame_.left - frame_.right),
-                 std::max(0, outerHeight - frame_.top - frame_.bottom));
+    resizeClient(std::max(0, outerWidth - margins_.left - margins_.right),
+                 std::max(0, outerHeight - margins_.top - margins_.bottom));
     raiseResize();
 }
 
 void FakeForm::setWindowState(int state) {
+    // Shown again after being minimized: everything is painted anew.
+    if (state_ == WINDOW_MINIMIZED && state != WINDOW_MINIMIZED) frame_.invalidate();
     state_ = state;
     raiseResize();
 }

@@ -10,6 +10,7 @@
 #include "platform/fake/FakeScreen.h"
 #include "platform/fake/FakeWindowSystem.h"
 #include "platform/soft/SoftGraphics.h"
+#include "platform/soft/ViewFrame.h"
 
 namespace platform::fake {
 
@@ -57,7 +58,10 @@ public:
     void Print(const std::string& text) override;
 
     // What a user or the system does; each raises the events the real toolkit would.
-    void tick() { events_.Timer1_Timer(); }
+    // A tick; what it drew reaches the client area at its end, when it changes anything there.
+    void tick();
+    // The window system asks for the whole client area again (uncovered, restacked).
+    void expose() { frame_.invalidate(); }
     void keyDown(std::int16_t keyCode, std::int16_t shift = 0);
     void mouseUp(std::int16_t button, float x = 10, float y = 10);
     // Dragging a frame edge: the outer size in pixels.
@@ -72,8 +76,8 @@ public:
     bool unloaded() const { return unloaded_; }
     int clientWidth() const { return clientWidth_; }
     int clientHeight() const { return clientHeight_; }
-    int outerWidth() const { return clientWidth_ + frame_.left + frame_.right; }
-    int outerHeight() const { return clientHeight_ + frame_.top + frame_.bottom; }
+    int outerWidth() const { return clientWidth_ + margins_.left + margins_.right; }
+    int outerHeight() const { return clientHeight_ + margins_.top + margins_.bottom; }
     std::uint32_t clientPixel(int x, int y) const;
     // Texts printed since the last clearPrinted().
     const std::vector<PrintedText>& printed() const { return printed_; }
@@ -81,6 +85,8 @@ public:
     int captionWrites() const { return captionWrites_; }
     int resizeEvents() const { return resizeEvents_; }
     int paints() const { return paints_; }
+    // Ticks that changed the client area.
+    int frames() const { return frames_; }
 
 private:
     void resizeClient(int width, int height);
@@ -90,7 +96,8 @@ private:
     FormEvents& events_;
     FakeWindowSystem& windows_;
     soft::SoftGraphics& graphics_;
-    FrameMargins frame_;
+    FrameMargins margins_;
+    soft::ViewFrame frame_;
     Handle hwnd_ = 0;
     std::string caption_;
     int clientWidth_;
@@ -108,6 +115,7 @@ private:
     int captionWrites_ = 0;
     int resizeEvents_ = 0;
     int paints_ = 0;
+    int frames_ = 0;
 };
 
 class FakeToolkit : public FormToolkit {

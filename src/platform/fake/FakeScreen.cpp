@@ -20,6 +20,16 @@ void FakeScreen::read(int x, int y, const soft::Surface& to) {
     pixelsRead_ += static_cast<std::size_t>(to.width) * to.height;
 }
 
+soft::ScreenChange FakeScreen::changedSinceLastCheck(const Rect& area) {
+    std::vector<Rect> changes;
+    changes.swap(changes_);
+    if (!tracking_) return soft::ScreenChange::unknown;
+    const bool hit = std::any_of(changes.begin(), changes.end(), [&](const Rect& r) {
+        return r.left < area.right && area.left < r.right && r.top < area.bottom && area.top < r.bottom;
+    });
+    return hit ? soft::ScreenChange::some : soft::ScreenChange::none;
+}
+
 unsigned FakeScreen::systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const {
     unsigned n = 0;
     for (unsigned i = start; i < start + count && i < static_cast<unsigned>(paletteSize_); ++i, ++n) {
@@ -31,7 +41,22 @@ unsigned FakeScreen::systemPalette(unsigned start, unsigned count, PaletteEntry*
 
 void FakeScreen::fillPattern() {
     for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) setPixel(x, y, patternColour(x, y));
+        for (int x = 0; x < width_; ++x) pixels_[index(x, y)] = patternColour(x, y);
+    changed(Rect{0, 0, width_, height_});
+}
+
+void FakeScreen::changed(const Rect& area) {
+    // Many small changes between two checks count as the one rectangle around them.
+    if (changes_.size() >= 256) {
+        Rect all = area;
+        for (const Rect& r : changes_) {
+            all = Rect{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+                       std::max(all.bottom, r.bottom)};
+        }
+        changes_.assign(1, all);
+        return;
+    }
+    changes_.push_back(area);
 }
 
 void FakeScreen::setPaletteDisplay(bool on, int size) {

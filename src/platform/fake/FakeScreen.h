@@ -17,8 +17,15 @@ public:
     int rasterCaps() const override { return palette_ ? RC_PALETTE : 0; }
     int paletteSize() const override { return palette_ ? paletteSize_ : 0; }
     unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;
+    soft::ScreenChange changedSinceLastCheck(const Rect& area) override;
 
-    void setPixel(int x, int y, std::uint32_t rgb) { pixels_[index(x, y)] = rgb; }
+    void setPixel(int x, int y, std::uint32_t rgb) {
+        pixels_[index(x, y)] = rgb;
+        changed(Rect{x, y, x + 1, y + 1});
+    }
+    // With tracking the screen reports the pixels set since the last check, as a display's damage
+    // events would; without it, like a display that cannot tell, it leaves the reader to compare.
+    void setChangeTracking(bool on) { tracking_ = on; }
     std::uint32_t pixel(int x, int y) const { return pixels_[index(x, y)]; }
     // Every pixel a different colour, so an off-by-one shows.
     void fillPattern();
@@ -28,6 +35,7 @@ public:
     std::size_t pixelsRead() const { return pixelsRead_; }
 
 private:
+    void changed(const Rect& area);
     std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
     int width_;
     int height_;
@@ -35,6 +43,8 @@ private:
     bool palette_ = false;
     int paletteSize_ = 0;
     std::size_t pixelsRead_ = 0;
+    bool tracking_ = false;
+    std::vector<Rect> changes_;
 };
 
 // The pattern's colour at a screen point.

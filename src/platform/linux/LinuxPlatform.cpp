@@ -18,6 +18,7 @@
 
 #include "platform/NativePlatform.h"
 #include "platform/linux/LinuxShell.h"
+#include "platform/linux/X11Changes.h"
 #include "platform/linux/QtForms.h"
 #include "platform/linux/QtMenus.h"
 #include "platform/linux/SessionEnd.h"
@@ -77,9 +78,10 @@ public:
           application_(argc, argv),
           registry_(linuxfs::FileRegistry::defaultPath()),
           portal_(openPortalScreen(registry_, notice_)),
-          x11Screen_(*display_),
+          changes_(*display_),
+          x11Screen_(*display_, &changes_),
           graphics_(portal_ ? static_cast<soft::ScreenSource&>(*portal_) : x11Screen_),
-          windows_(*display_, graphics_),
+          windows_(*display_, graphics_, &changes_),
           menus_(graphics_),
           toolkit_(*display_, windows_, graphics_) {
         // The application id names the window's class (WM_CLASS), which desktops match against
@@ -103,6 +105,7 @@ private:
     linuxfs::FileRegistry registry_;
     std::string notice_;
     std::unique_ptr<wayland::PortalScreen> portal_;
+    linuxx11::X11Changes changes_;
     linuxx11::X11Screen x11Screen_;
     soft::SoftGraphics graphics_;
     linuxx11::X11WindowSystem windows_;

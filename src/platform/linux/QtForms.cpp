@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QWheelEvent>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +19,6 @@
 #include "base/FatalError.h"
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WindowIcon.h"
-#include "platform/soft/PaintPicture.h"
 
 namespace platform::linuxx11 {
 namespace {
@@ -90,7 +90,10 @@ void FormWidget::resizeEvent(QResizeEvent* /*event*/) {
 }
 
 void FormWidget::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange) form_.send(WM_SIZE, 0, pointParam(width(), height()));
+    if (event->type() == QEvent::WindowStateChange) {
+        form_.invalidate();
+        form_.send(WM_SIZE, 0, pointParam(width(), height()));
+    }
     QWidget::changeEvent(event);
 }
 
@@ -102,12 +105,15 @@ void FormWidget::closeEvent(QCloseEvent* event) {
     }
 }
 
-void FormWidget::paintEvent(QPaintEvent* /*event*/) { form_.present(); }
+void FormWidget::paintEvent(QPaintEvent* /*event*/) {
+    form_.invalidate();
+    form_.present();
+}
 
 // ---------------------------------------------------------------------------------------------
 QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
                soft::SoftGraphics& graphics)
-    : events_(events), display_(display), windows_(windows), graphics_(graphics) {
+    : events_(events), display_(display), windows_(windows), graphics_(graphics), overlay_(screenFormat_), frame_(graphics) {
     widget_ = std::make_unique<FormWidget>(*this);
     widget_->setWindowTitle(QString::fromStdString(design.caption));
     widget_->setWindowIcon(windowIcon());
@@ -151,6 +157,9 @@ QtForm::~QtForm() {
     // Frame counts for measuring the cost of a frame from outside.
     if (base::debugSwitches().frameStats) {
         std::fprintf(stderr, "magnifier: frames %lu\n", frames_);
+        // On the monotonic clock every process shares, for measuring the start-up from outside.
+        const auto first = std::chrono::duration_cast<std::chrono::microseconds>(firstFrame_.time_since_epoch());
+        std::fprintf(stderr, "magnifier: first frame at %lld us\n", static_cast<long long>(first.count()));
     }
     windows_.unregisterWindow(hwnd_);
     if (gc_ != nullptr) XFreeGC(display_.get(), gc_);
@@ -215,10 +224,21 @@ void QtForm::loadAndShow() {
 
 void QtForm::tick() {
     guarded([&] { events_.Timer1_Timer(); });
-    if (dirty_) {
+    if (windowGone_) {
+        frame_.discard();
+        return;
+    }
+    // Where the user looks: why the screen is read another way than expected.
+    if (!notice_.empty()) frame_.print(4, 4, notice_);
+    // Only what changes the picture reaches the window; a still screen costs no X request.
+    if (!prepareSurface()) {
+        frame_.discard();
+        return;
+    }
+    if (frame_.finish(surface_->surface(), &overlay_)) {
+        painted_ = true;
         present();
-        ++frames_;
-        dirty_ = false;
+        if (frames_++ == 0) firstFrame_ = std::chrono::steady_clock::now();
     }
 }
 
@@ -313,23 +333,15 @@ bool QtForm::prepareSurface() {
 
 void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2,
                           float w2, float h2) {
-    if (!prepareSurface()) return;
-    soft::paintPicture(graphics_, picture, surface_->surface(), x1, y1, w1, h1, x2, y2, w2, h2);
-    dirty_ = painted_ = true;
+    frame_.paint(picture, soft::StretchRect{x1, y1, w1, h1}, soft::StretchRect{x2, y2, w2, h2});
 }
 
-void QtForm::Print(const std::string& text) {
-    if (!prepareSurface()) return;
-    overlay_.draw(surface_->surface(), static_cast<int>(std::floor(currentX_)), static_cast<int>(std::floor(currentY_)),
-                  text, screenFormat_);
-    dirty_ = painted_ = true;
-}
+void QtForm::Print(const std::string& text) { frame_.print(currentX_, currentY_, text); }
 
 void QtForm::present() {
     // Nothing is shown before the first tick has painted.
     if (!painted_ || windowGone_) return;
     if (surface_->width() != widget_->width() || surface_->height() != widget_->height()) return;
-    if (!notice_.empty()) overlay_.draw(surface_->surface(), 4, 4, notice_, screenFormat_);
     surface_->write(hwnd_, gc_);
 }
 

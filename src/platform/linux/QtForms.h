@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "platform/linux/X11Image.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/soft/SoftGraphics.h"
+#include "platform/soft/ViewFrame.h"
 
 namespace platform::linuxx11 {
 
@@ -83,6 +85,8 @@ public:
     // A line shown at the top of the view on every painted tick, where the user looks: why the
     // screen is read another way than expected. Empty: none.
     void setNotice(std::string notice) { notice_ = std::move(notice); }
+    // The window was shown again, uncovered or restacked: the next tick paints everything.
+    void invalidate() { frame_.invalidate(); }
     // Painted ticks, for the statistics printed at exit on request.
     unsigned long frames() const { return frames_; }
 
@@ -113,15 +117,16 @@ private:
     GC gc_ = nullptr;
     TextOverlay overlay_;
     std::string notice_;
+    soft::ViewFrame frame_;
     FrameExtents expectedFrame_;
     bool sizeWrite_ = false;
     std::unique_ptr<WindowGone> gone_;
     bool windowGone_ = false;
-    bool dirty_ = false;
     bool painted_ = false;
     float currentX_ = 0;
     float currentY_ = 0;
     unsigned long frames_ = 0;
+    std::chrono::steady_clock::time_point firstFrame_{};
 };
 
 class QtToolkit : public FormToolkit {

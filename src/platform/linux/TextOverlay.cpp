@@ -14,14 +14,8 @@ namespace {
 constexpr int kOutline = 2;
 constexpr std::size_t kMaxCachedTexts = 64;
 
-}  // namespace
-
-const QImage& TextOverlay::imageFor(const std::string& text) {
-    auto it = cache_.find(text);
-    if (it != cache_.end()) return it->second;
-    if (cache_.size() >= kMaxCachedTexts) cache_.clear();
-
-    const QFont font = QApplication::font();
+// Safe on any thread: fonts and painting on a QImage need no user-interface thread.
+QImage renderText(const QFont& font, const std::string& text) {
     const QFontMetrics metrics(font);
     const QString label = QString::fromStdString(text);
     QImage image(metrics.horizontalAdvance(label) + 2 * kOutline, metrics.height() + 2 * kOutline,
@@ -34,12 +28,38 @@ const QImage& TextOverlay::imageFor(const std::string& text) {
     painter.strokePath(path, QPen(QColor(0, 0, 0), 2 * kOutline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.fillPath(path, QColor(255, 255, 255));
     painter.end();
-    return cache_.emplace(text, std::move(image)).first->second;
+    return image;
 }
 
-void TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::string& text, const PixelFormat& format) {
-    if (surface.pixels == nullptr) return;
-    const QImage& overlay = imageFor(text);
+}  // namespace
+
+const QImage* TextOverlay::imageFor(const std::string& text) {
+    auto it = cache_.find(text);
+    if (it != cache_.end()) return &it->second;
+    if (cache_.size() >= kMaxCachedTexts) cache_.clear();
+    auto pending = starting_.find(text);
+    if (pending != starting_.end()) {
+        if (!fontsReady_ && pending->second.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            return nullptr;
+        }
+        QImage image = pending->second.get();
+        starting_.erase(pending);
+        fontsReady_ = true;
+        return &cache_.emplace(text, std::move(image)).first->second;
+    }
+    if (fontsReady_) return &cache_.emplace(text, renderText(QApplication::font(), text)).first->second;
+    // The font configuration is read on first use, which takes tens of milliseconds: the first
+    // texts are made on another thread while the picture is shown without them.
+    starting_.emplace(text, std::async(std::launch::async, renderText, QApplication::font(), text));
+    return nullptr;
+}
+
+bool TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::string& text) {
+    if (surface.pixels == nullptr) return true;
+    const QImage* image = imageFor(text);
+    if (image == nullptr) return false;
+    const QImage& overlay = *image;
+    const PixelFormat& format = format_;
     // The outline extends the text by its width on every side; the text's own corner stays put.
     const int left = x - kOutline, top = y - kOutline;
     const bool rgb = format.isRgb();
@@ -68,6 +88,7 @@ void TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::st
             pixel = rgb ? blended : format.fromRgb(blended);
         }
     }
+    return true;
 }
 
 }  // namespace platform::linuxx11

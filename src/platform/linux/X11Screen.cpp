@@ -6,8 +6,9 @@
 
 namespace platform::linuxx11 {
 
-X11Screen::X11Screen(X11Display& display)
+X11Screen::X11Screen(X11Display& display, X11Changes* changes)
     : display_(display),
+      changes_(changes),
       visual_(DefaultVisual(display.get(), display.screen())),
       depth_(DefaultDepth(display.get(), display.screen())),
       supported_(depth_ >= 8),
@@ -53,6 +54,11 @@ std::optional<soft::ConstSurface> X11Screen::view(int x, int y, int width, int h
     }
     const soft::Surface pixels = image_.surface();
     return soft::ConstSurface{pixels.pixels, pixels.width, pixels.height, pixels.stride, 0, 0};
+}
+
+soft::ScreenChange X11Screen::changedSinceLastCheck(const Rect& area) {
+    if (changes_ == nullptr || !changes_->damageAvailable()) return soft::ScreenChange::unknown;
+    return changes_->takeDamage(area) ? soft::ScreenChange::some : soft::ScreenChange::none;
 }
 
 int X11Screen::rasterCaps() const {

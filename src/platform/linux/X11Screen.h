@@ -1,5 +1,6 @@
 #pragma once
 // The X screen as the source of the desktop's device context: pixels read from the root window.
+#include "platform/linux/X11Changes.h"
 #include "platform/linux/X11Display.h"
 #include "platform/linux/PixelFormat.h"
 #include "platform/linux/X11Image.h"
@@ -9,7 +10,8 @@ namespace platform::linuxx11 {
 
 class X11Screen : public soft::ScreenSource {
 public:
-    explicit X11Screen(X11Display& display);
+    // With `changes`, areas are known to be unchanged from the server's events, without reading.
+    explicit X11Screen(X11Display& display, X11Changes* changes = nullptr);
 
     void refresh() override;
     int width() const override { return width_; }
@@ -19,6 +21,7 @@ public:
     int rasterCaps() const override;
     int paletteSize() const override;
     unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;
+    soft::ScreenChange changedSinceLastCheck(const Rect& area) override;
 
     // Every visual of 8 bits or more; the pixels read are the screen's own values (PixelFormat).
     bool supportedFormat() const { return supported_; }
@@ -26,6 +29,7 @@ public:
 
 private:
     X11Display& display_;
+    X11Changes* changes_;
     Visual* visual_;
     int depth_;
     bool supported_;

@@ -16,9 +16,10 @@ constexpr long kSourceApplication = 1;
 
 }  // namespace
 
-X11WindowSystem::X11WindowSystem(X11Display& display, soft::SoftGraphics& graphics)
+X11WindowSystem::X11WindowSystem(X11Display& display, soft::SoftGraphics& graphics, X11Changes* changes)
     : display_(display),
       graphics_(graphics),
+      changes_(changes),
       netWmState_(display.atom("_NET_WM_STATE")),
       netWmStateAbove_(display.atom("_NET_WM_STATE_ABOVE")),
       netActiveWindow_(display.atom("_NET_ACTIVE_WINDOW")),
@@ -110,6 +111,20 @@ bool X11WindowSystem::GetCursorPos(Point& point) {
             return true;
         }
     }
+    if (changes_ == nullptr || !changes_->motionAvailable()) return queryPointer(point);
+    const auto now = PointerPolicy::Clock::now();
+    if (pointerPolicy_.shouldQuery(changes_->takeMotion(), now)) {
+        Point read{};
+        const bool known = queryPointer(read);
+        pointerPolicy_.queried(known != pointerKnown_ || read.x != pointer_.x || read.y != pointer_.y, now);
+        pointer_ = read;
+        pointerKnown_ = known;
+    }
+    if (pointerKnown_) point = pointer_;
+    return pointerKnown_;
+}
+
+bool X11WindowSystem::queryPointer(Point& point) {
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned mask = 0;

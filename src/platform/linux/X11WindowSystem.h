@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/WindowSystem.h"
+#include "platform/linux/X11Changes.h"
 #include "platform/linux/X11Display.h"
 #include "platform/soft/SoftGraphics.h"
 #include "platform/soft/WindowProcChain.h"
@@ -24,7 +25,8 @@ struct FrameExtents {
 
 class X11WindowSystem : public WindowSystem {
 public:
-    X11WindowSystem(X11Display& display, soft::SoftGraphics& graphics);
+    // With `changes`, the pointer is read only when it may have moved.
+    X11WindowSystem(X11Display& display, soft::SoftGraphics& graphics, X11Changes* changes = nullptr);
 
     // A window of this program, with the toolkit's own procedure at the end of its chain.
     void registerWindow(Handle hwnd, soft::WindowProcChain::OwnProcedure ownProcedure);
@@ -69,9 +71,15 @@ private:
     void activate(Handle hwnd);
     // Top-level client windows from the top of the stacking order down.
     std::vector<Handle> stackingOrder();
+    // Asks the server where the pointer is.
+    bool queryPointer(Point& point);
 
     X11Display& display_;
     soft::SoftGraphics& graphics_;
+    X11Changes* changes_;
+    PointerPolicy pointerPolicy_;
+    Point pointer_{};  // as last read
+    bool pointerKnown_ = false;
     std::map<Handle, OwnWindow> own_;
     soft::WindowProcChain procedures_;
     std::function<std::optional<Point>()> pointerSource_;

@@ -8,6 +8,9 @@
 
 namespace platform::soft {
 
+// What a screen source knows of changes to an area without reading its pixels.
+enum class ScreenChange { unknown, none, some };
+
 class ScreenSource {
 public:
     virtual ~ScreenSource() = default;
@@ -28,6 +31,14 @@ public:
         (void)width;
         (void)height;
         return std::nullopt;
+    }
+    // Whether pixels inside `area` (screen coordinates, on the screen) may have changed since the
+    // previous call; each call starts a new period. A source that learns of changes from the
+    // display's own events answers without asking the display; one that cannot tell says so, and
+    // its pixels are then compared instead.
+    virtual ScreenChange changedSinceLastCheck(const Rect& area) {
+        (void)area;
+        return ScreenChange::unknown;
     }
     // Palette displays report RC_PALETTE in their raster capabilities and the size of their
     // system palette.

@@ -188,6 +188,14 @@ bool SoftGraphics::bitmapSize(Handle handle, int& width, int& height) const {
     return true;
 }
 
+bool SoftGraphics::screenOrigin(Handle handle, int& x, int& y) const {
+    const Bitmap* bitmap = find<Bitmap>(handle);
+    if (bitmap == nullptr || !bitmap->fromScreen) return false;
+    x = bitmap->screenX;
+    y = bitmap->screenY;
+    return true;
+}
+
 std::vector<PaletteEntry> SoftGraphics::paletteEntries(Handle handle) const {
     const Palette* palette = find<Palette>(handle);
     return palette == nullptr ? std::vector<PaletteEntry>{} : palette->entries;

@@ -28,11 +28,15 @@ public:
     // a bitmap.
     std::optional<ConstSurface> bitmapPixels(Handle bitmap, const PixelBounds& bounds);
     std::optional<ConstSurface> bitmapPixels(Handle bitmap);
+    // Where on the screen a bitmap filled from it by one whole block transfer was taken; false for
+    // any other bitmap.
+    bool screenOrigin(Handle bitmap, int& x, int& y) const;
     // The bitmap's size, or nothing.
     bool bitmapSize(Handle bitmap, int& width, int& height) const;
     // Entries of a palette object.
     std::vector<PaletteEntry> paletteEntries(Handle palette) const;
 
+    ScreenSource& screen() const { return screen_; }
     // Objects alive now, stock objects excluded: a leak check.
     std::size_t liveObjects() const { return objects_.size(); }
 

@@ -197,6 +197,8 @@ LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lP
             }
             return 0;
         case WM_SIZE:
+            // Shown again after being minimized, or resized: the next tick paints everything.
+            memo_.invalidate();
             ++sizeMessages_;
             if (routesEvents()) guarded([&] { events_.Form_Resize(); });
             return 0;
@@ -221,6 +223,7 @@ LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lP
             // The whole client is painted by every tick; erasing first would only flicker.
             return 1;
         case WM_PAINT: {
+            memo_.invalidate();
             const PaintScope paint(windowOf(hwnd_));
             if (painted_ && buffer_ && paint.get() != nullptr) {
                 ::BitBlt(paint.get(), 0, 0, buffer_->width, buffer_->height, buffer_->dc.get(), 0, 0, SRCCOPY);
@@ -242,7 +245,12 @@ void Win32Form::loadAndShow() {
 }
 
 void Win32Form::tick() {
+    memo_.begin();
     guarded([&] { events_.Timer1_Timer(); });
+    // Fewer texts than the last frame had: the picture without them.
+    if (held_ && !memo_.sameAsLast() && buffer_) paintHeld();
+    held_.reset();
+    memo_.end();
     if (dirty_ && !failed_) {
         present();
         toolkit_.countFrame();
@@ -383,6 +391,7 @@ bool Win32Form::prepareBuffer() {
     buffer->height = height;
     ::PatBlt(buffer->dc.get(), 0, 0, width, height, BLACKNESS);
     buffer_ = std::move(buffer);
+    memo_.invalidate();
     return true;
 }
 
@@ -391,6 +400,19 @@ void Win32Form::PaintPicture(const PictureRef& picture, float x1, float y1, floa
     if (!picture || w1 <= 0 || h1 <= 0 || w2 <= 0 || h2 <= 0 || !prepareBuffer()) return;
     const auto bitmap = fromHandle<HBITMAP>(picture->bitmap());
     if (bitmap == nullptr) return;
+    const FrameMemo::Geometry geometry{x1, y1, w1, h1, x2, y2, w2, h2};
+    if (memo_.samePicture(toHandle(buffer_->dc.get()), picture->bitmap(), geometry)) {
+        // The same picture is on the buffer already; it is painted only if a text differs.
+        held_ = picture;
+        heldGeometry_ = geometry;
+        return;
+    }
+    stretch(picture, geometry);
+}
+
+void Win32Form::stretch(const PictureRef& picture, const FrameMemo::Geometry& g) {
+    const auto [x1, y1, w1, h1, x2, y2, w2, h2] = g;
+    const auto bitmap = fromHandle<HBITMAP>(picture->bitmap());
     const auto palette = fromHandle<HPALETTE>(picture->palette());
 
     // StretchBlt takes whole pixels. The source rectangle is widened to the whole pixels it
@@ -425,10 +447,27 @@ void Win32Form::PaintPicture(const PictureRef& picture, float x1, float y1, floa
 
 void Win32Form::Print(const std::string& text) {
     if (text.empty() || !prepareBuffer()) return;
+    const bool same = memo_.sameText(currentX_, currentY_, text);
+    if (held_) {
+        if (same) return;
+        // The frame differs after all: the picture goes down again, then every text so far.
+        paintHeld();
+        return;
+    }
+    drawText(currentX_, currentY_, text);
+}
+
+void Win32Form::paintHeld() {
+    stretch(held_, heldGeometry_);
+    held_.reset();
+    for (const FrameMemo::Text& t : memo_.texts()) drawText(t.x, t.y, t.text);
+}
+
+void Win32Form::drawText(float atX, float atY, const std::string& text) {
     const std::wstring wide = utf8ToWide(text);
     HDC dc = buffer_->dc.get();
-    const int x = static_cast<int>(std::floor(currentX_));
-    const int y = static_cast<int>(std::floor(currentY_));
+    const int x = static_cast<int>(std::floor(atX));
+    const int y = static_cast<int>(std::floor(atY));
     const Selection font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/FormToolkit.h"
+#include "platform/win32/Win32FrameMemo.h"
 
 namespace platform::win32 {
 
@@ -66,6 +67,10 @@ private:
     void present();
     void resizeOuter(int width, int height);
     bool prepareBuffer();
+    void stretch(const PictureRef& picture, const FrameMemo::Geometry& geometry);
+    void drawText(float x, float y, const std::string& text);
+    // Paints the picture held back as unchanged, and the tick's texts over it.
+    void paintHeld();
     bool routesEvents() const { return loaded_ && !failed_ && hwnd_ != 0; }
 
     Win32Toolkit& toolkit_;
@@ -77,6 +82,9 @@ private:
     bool destroying_ = false;
     bool dirty_ = false;
     bool painted_ = false;
+    FrameMemo memo_;
+    PictureRef held_;  // this tick's picture, held back while the frame equals the last one
+    FrameMemo::Geometry heldGeometry_{};
     unsigned long sizeMessages_ = 0;
     float currentX_ = 0;
     float currentY_ = 0;

@@ -26,9 +26,12 @@ public:
 
     // The pointer position the compositor last reported, once it has reported one.
     std::optional<Point> pointer() { return capture_->pointer(); }
-    // True when a new frame arrived or the pointer moved since the last call: a tick that gets
-    // false has nothing new to paint.
-    bool takeChanged() { return capture_->takeChanged(); }
+    // No new frame and no pointer move since the last question: nothing under the view changed.
+    // After a new frame the pixels the view reads are compared, since the compositor sends a
+    // frame for a change anywhere on the monitor.
+    soft::ScreenChange changedSinceLastCheck(const Rect& /*area*/) override {
+        return capture_->takeChanged() ? soft::ScreenChange::unknown : soft::ScreenChange::none;
+    }
 
 private:
     PortalScreen(std::unique_ptr<PortalSession> session, std::unique_ptr<PipeWireCapture> capture)

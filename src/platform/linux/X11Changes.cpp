@@ -1,0 +1,131 @@
+// The extensions' headers need Xlib's macros, which the back end's own headers take away.
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/Xdamage.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+#include "platform/linux/X11Changes.h"
+
+namespace platform::linuxx11 {
+namespace {
+
+// Turns the event sources off, to run the fallback on a server that has them.
+bool eventsWanted() {
+    const char* off = std::getenv("MAGNIFIER_NO_CHANGE_EVENTS");
+    return off == nullptr || *off == '\0';
+}
+
+bool meets(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+constexpr std::size_t kMaxAreas = 64;
+constexpr auto kPollGap = std::chrono::milliseconds(2);
+constexpr auto kStillAfter = std::chrono::seconds(1);
+constexpr auto kStillPollInterval = std::chrono::milliseconds(50);
+
+}  // namespace
+
+X11Changes::X11Changes(X11Display& display) : display_(display) {
+    if (!eventsWanted()) return;
+    ::Display* d = display_.get();
+    int errorBase = 0;
+    if (XDamageQueryExtension(d, &damageEventBase_, &errorBase)) {
+        X11ErrorTrap trap(d);
+        // Raw rectangles: every change arrives with its area, and nothing has to be reset.
+        const Damage damage = XDamageCreate(d, display_.root(), XDamageReportRawRectangles);
+        if (trap.succeeded()) damage_ = damage;
+    }
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
+        int major = 2, minor = 0;
+        if (XIQueryVersion(d, &major, &minor) == kXSuccess) {
+            unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+            XISetMask(bits, XI_RawMotion);
+            XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+            X11ErrorTrap trap(d);
+            XISelectEvents(d, display_.root(), &mask, 1);
+            if (trap.succeeded()) xinputOpcode_ = opcode;
+        }
+    }
+}
+
+X11Changes::~X11Changes() {
+    if (damage_ != 0) XDamageDestroy(display_.get(), damage_);
+    if (xinputOpcode_ >= 0) {
+        unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+        XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+        XISelectEvents(display_.get(), display_.root(), &mask, 1);
+    }
+    XFlush(display_.get());
+}
+
+void X11Changes::addDamage(const Rect& area) {
+    // Many small areas between two ticks count as the one around them.
+    if (damaged_.size() >= kMaxAreas) {
+        Rect all = area;
+        for (const Rect& r : damaged_) {
+            all = Rect{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+                       std::max(all.bottom, r.bottom)};
+        }
+        damaged_.assign(1, all);
+        return;
+    }
+    damaged_.push_back(area);
+}
+
+void X11Changes::poll() {
+    if (damage_ == 0 && xinputOpcode_ < 0) return;
+    // One look at the connection per tick: the pointer and the screen ask a moment apart, and
+    // what arrives in between is taken at the next tick.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ < kPollGap) return;
+    lastPoll_ = now;
+    struct Kinds {
+        int damage;
+        int xinput;
+    } kinds{damage_ != 0 ? damageEventBase_ + XDamageNotify : -1, xinputOpcode_};
+    // Only these events are taken; any other (a shared-memory completion) stays for its reader.
+    const auto ours = [](::Display*, XEvent* e, XPointer arg) -> int {
+        const auto* k = reinterpret_cast<const Kinds*>(arg);
+        return e->type == k->damage || (e->type == GenericEvent && e->xcookie.extension == k->xinput);
+    };
+    XEvent event;
+    while (XCheckIfEvent(display_.get(), &event, ours, reinterpret_cast<XPointer>(&kinds))) {
+        if (event.type == kinds.damage) {
+            const auto& notify = reinterpret_cast<const XDamageNotifyEvent&>(event);
+            addDamage(Rect{notify.area.x, notify.area.y, notify.area.x + notify.area.width,
+                           notify.area.y + notify.area.height});
+        } else {
+            if (XGetEventData(display_.get(), &event.xcookie)) XFreeEventData(display_.get(), &event.xcookie);
+            moved_ = true;
+        }
+    }
+}
+
+bool X11Changes::takeDamage(const Rect& area) {
+    poll();
+    const bool hit = std::any_of(damaged_.begin(), damaged_.end(), [&](const Rect& r) { return meets(r, area); });
+    damaged_.clear();
+    return hit;
+}
+
+bool X11Changes::takeMotion() {
+    poll();
+    return std::exchange(moved_, false);
+}
+
+bool PointerPolicy::shouldQuery(bool moved, Clock::time_point now) {
+    if (moved || !queriedOnce_) lastMove_ = now;
+    return moved || !queriedOnce_ || now - lastMove_ < kStillAfter || now - lastQuery_ >= kStillPollInterval;
+}
+
+void PointerPolicy::queried(bool changed, Clock::time_point now) {
+    queriedOnce_ = true;
+    lastQuery_ = now;
+    if (changed) lastMove_ = now;
+}
+
+}  // namespace platform::linuxx11
