@@ -61,29 +61,6 @@ std::optional<FileIdentity> identityOf(const std::filesystem::path& file) {
     return identityFrom(info);
 }
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = other.release();
-    }
-    return *this;
-}
-
-UniqueFd::~UniqueFd() { close(); }
-
-int UniqueFd::release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-int UniqueFd::close() {
-    if (fd_ < 0) return 0;
-    // Linux frees the descriptor even when close reports an error, so it is never retried.
-    int result = ::close(release()) == 0 ? 0 : errno;
-    return result == EINTR ? 0 : result;
-}
-
 FileRead readSmallFile(const std::filesystem::path& file, std::size_t limit) {
     FileRead result;
     // O_NONBLOCK: a pipe put in the file's place must not hang the program; files ignore it.

@@ -11,25 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/UniqueFd.h"
+
 namespace platform::linuxfs {
-
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd();
-
-    int get() const { return fd_; }
-    int release();
-    int close();  // errno of the close, 0 when it went well
-
-private:
-    int fd_ = -1;
-};
 
 // Tells one content of a file from another without reading it: any rewrite by rename gives
 // another inode, and one in place another size or time.

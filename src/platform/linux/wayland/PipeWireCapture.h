@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "platform/linux/wayland/FrameCanvas.h"
-#include "platform/linux/wayland/UniqueFd.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace platform::wayland {
+
+using linuxfs::UniqueFd;
 
 class PipeWireCapture {
 public:

@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "platform/linux/wayland/FrameCanvas.h"
-#include "platform/linux/wayland/UniqueFd.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace platform::wayland {
+
+using linuxfs::UniqueFd;
 
 struct PortalTimeouts {
     std::chrono::milliseconds call{10000};    // a step the portal answers by itself
