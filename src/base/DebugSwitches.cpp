@@ -14,7 +14,8 @@ bool switchedOn(const char* name) {
 }  // namespace
 
 const DebugSwitches& debugSwitches() {
-    static const DebugSwitches switches{switchedOn("MAGNIFIER_NO_SHM"), switchedOn("MAGNIFIER_STATS")};
+    static const DebugSwitches switches{switchedOn("MAGNIFIER_NO_SHM"), switchedOn("MAGNIFIER_STATS"),
+                                        switchedOn("MAGNIFIER_NO_CHANGE_EVENTS")};
     return switches;
 }
 

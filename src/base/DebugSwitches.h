@@ -7,6 +7,9 @@ struct DebugSwitches {
     bool noSharedMemory = false;
     // MAGNIFIER_STATS: print "magnifier: frames N" at exit, to measure the cost of a frame.
     bool frameStats = false;
+    // MAGNIFIER_NO_CHANGE_EVENTS: learn of screen changes and pointer moves by comparing, not from
+    // the X server's Damage and XInput2 events.
+    bool noChangeEvents = false;
 };
 
 const DebugSwitches& debugSwitches();

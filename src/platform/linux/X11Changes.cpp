@@ -3,19 +3,16 @@
 #include <X11/extensions/Xdamage.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 
+#include "base/DebugSwitches.h"
 #include "platform/linux/X11Changes.h"
 
 namespace platform::linuxx11 {
 namespace {
 
-// Turns the event sources off, to run the fallback on a server that has them.
-bool eventsWanted() {
-    const char* off = std::getenv("MAGNIFIER_NO_CHANGE_EVENTS");
-    return off == nullptr || *off == '\0';
-}
+// The switch turns the event sources off, to run the fallback on a server that has them.
+bool eventsWanted() { return !base::debugSwitches().noChangeEvents; }
 
 bool meets(const Rect& a, const Rect& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
