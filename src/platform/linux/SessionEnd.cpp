@@ -29,10 +29,10 @@ SessionEnd::SessionEnd(std::function<void(int)> endSession) : endSession_(std::m
         std::fprintf(stderr, "magnifier: cannot watch for termination signals: %s\n", std::strerror(errno));
         return;
     }
-    readFd_ = fds[0];
-    writeFd_ = fds[1];
-    signalPipe = writeFd_;
-    notifier_ = std::make_unique<QSocketNotifier>(readFd_, QSocketNotifier::Read);
+    readEnd_ = linuxfs::UniqueFd(fds[0]);
+    writeEnd_ = linuxfs::UniqueFd(fds[1]);
+    signalPipe = writeEnd_.get();
+    notifier_ = std::make_unique<QSocketNotifier>(readEnd_.get(), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
     struct sigaction action {};
     action.sa_handler = onSignal;
@@ -42,18 +42,17 @@ SessionEnd::SessionEnd(std::function<void(int)> endSession) : endSession_(std::m
 }
 
 SessionEnd::~SessionEnd() {
-    if (readFd_ < 0) return;
+    if (!readEnd_.valid()) return;
     for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
     signalPipe = -1;
+    // The notifier goes before the pipe it watches.
     notifier_.reset();
-    ::close(readFd_);
-    ::close(writeFd_);
 }
 
 void SessionEnd::drain() {
     unsigned char signals[16];
     ssize_t got = 0;
-    while ((got = ::read(readFd_, signals, sizeof signals)) > 0) {
+    while ((got = ::read(readEnd_.get(), signals, sizeof signals)) > 0) {
         for (ssize_t i = 0; i < got; ++i) endSession_(signals[i]);
     }
 }

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/linux/UniqueFd.h"
+
 namespace platform::linuxx11 {
 
 class SessionEnd {
@@ -23,8 +25,8 @@ private:
     void drain();
 
     std::function<void(int)> endSession_;
-    int readFd_ = -1;
-    int writeFd_ = -1;
+    linuxfs::UniqueFd readEnd_;
+    linuxfs::UniqueFd writeEnd_;
     std::unique_ptr<QSocketNotifier> notifier_;
     struct sigaction previous_[3] = {};
 };
