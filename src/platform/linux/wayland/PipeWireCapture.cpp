@@ -55,7 +55,7 @@ PipeWireCapture::PipeWireCapture(std::vector<StreamPlacement> streams) : canvas_
 std::unique_ptr<PipeWireCapture> PipeWireCapture::open(UniqueFd remote, std::vector<StreamPlacement> streams,
                                                        std::string& error) {
     pw_init(nullptr, nullptr);
-    std::unique_ptr<PipeWireCapture> capture(new PipeWireCapture(std::move(streams)));
+    auto capture = std::make_unique<PipeWireCapture>(std::move(streams));
     if (!capture->connect(std::move(remote), error)) return nullptr;
     return capture;
 }

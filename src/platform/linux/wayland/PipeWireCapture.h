@@ -24,6 +24,8 @@ using linuxfs::UniqueFd;
 
 class PipeWireCapture {
 public:
+    // Made by open(), which connects it.
+    explicit PipeWireCapture(std::vector<StreamPlacement> streams);
     // Connects to the PipeWire remote the portal opened and asks for every stream. Nothing, and
     // `error` set, when PipeWire cannot be reached.
     static std::unique_ptr<PipeWireCapture> open(UniqueFd remote, std::vector<StreamPlacement> streams,
@@ -64,7 +66,6 @@ private:
         void operator()(pw_core* core) const { pw_core_disconnect(core); }
     };
 
-    explicit PipeWireCapture(std::vector<StreamPlacement> streams);
     bool connect(UniqueFd remote, std::string& error);
     bool connectStream(Stream& stream, std::string& error);
     static void onParamChanged(void* data, uint32_t id, const spa_pod* param);

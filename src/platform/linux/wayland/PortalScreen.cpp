@@ -13,7 +13,7 @@ std::unique_ptr<PortalScreen> PortalScreen::open(Registry& registry, std::string
     std::unique_ptr<PipeWireCapture> capture =
         PipeWireCapture::open(std::move(started->pipewire), std::move(started->streams), error);
     if (!capture || !capture->waitForFrames(timeouts.call, error)) return nullptr;
-    return std::unique_ptr<PortalScreen>(new PortalScreen(std::move(session), std::move(capture)));
+    return std::make_unique<PortalScreen>(std::move(session), std::move(capture));
 }
 
 }  // namespace platform::wayland

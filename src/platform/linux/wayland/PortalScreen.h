@@ -14,6 +14,9 @@ namespace platform::wayland {
 
 class PortalScreen : public soft::ScreenSource {
 public:
+    // Made by open(), once the portal has answered.
+    PortalScreen(std::unique_ptr<PortalSession> session, std::unique_ptr<PipeWireCapture> capture)
+        : session_(std::move(session)), capture_(std::move(capture)) {}
     // Asks the portal for the screen, with the restore token from the registry, and stores the
     // token it hands back for the next start. Nothing, and `error` set to one line for the
     // user, when the screen cannot be had this way.
@@ -34,9 +37,6 @@ public:
     }
 
 private:
-    PortalScreen(std::unique_ptr<PortalSession> session, std::unique_ptr<PipeWireCapture> capture)
-        : session_(std::move(session)), capture_(std::move(capture)) {}
-
     std::unique_ptr<PortalSession> session_;
     std::unique_ptr<PipeWireCapture> capture_;  // last: ends its streams before the session closes
 };
