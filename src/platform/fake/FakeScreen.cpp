@@ -21,12 +21,8 @@ void FakeScreen::read(int x, int y, const soft::Surface& to) {
 }
 
 soft::ScreenChange FakeScreen::changedSinceLastCheck(const Rect& area) {
-    std::vector<Rect> changes;
-    changes.swap(changes_);
+    const bool hit = changes_.takeMeeting(area);
     if (!tracking_) return soft::ScreenChange::unknown;
-    const bool hit = std::any_of(changes.begin(), changes.end(), [&](const Rect& r) {
-        return r.left < area.right && area.left < r.right && r.top < area.bottom && area.top < r.bottom;
-    });
     return hit ? soft::ScreenChange::some : soft::ScreenChange::none;
 }
 
@@ -45,19 +41,7 @@ void FakeScreen::fillPattern() {
     changed(Rect{0, 0, width_, height_});
 }
 
-void FakeScreen::changed(const Rect& area) {
-    // Many small changes between two checks count as the one rectangle around them.
-    if (changes_.size() >= 256) {
-        Rect all = area;
-        for (const Rect& r : changes_) {
-            all = Rect{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
-                       std::max(all.bottom, r.bottom)};
-        }
-        changes_.assign(1, all);
-        return;
-    }
-    changes_.push_back(area);
-}
+void FakeScreen::changed(const Rect& area) { changes_.add(area); }
 
 void FakeScreen::setPaletteDisplay(bool on, int size) {
     palette_ = on;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/soft/ChangedAreas.h"
 #include "platform/soft/ScreenSource.h"
 
 namespace platform::fake {
@@ -44,7 +45,7 @@ private:
     int paletteSize_ = 0;
     std::size_t pixelsRead_ = 0;
     bool tracking_ = false;
-    std::vector<Rect> changes_;
+    soft::ChangedAreas changes_{256};
 };
 
 // The pattern's colour at a screen point.

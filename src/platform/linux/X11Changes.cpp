@@ -14,11 +14,6 @@ namespace {
 // The switch turns the event sources off, to run the fallback on a server that has them.
 bool eventsWanted() { return !base::debugSwitches().noChangeEvents; }
 
-bool meets(const Rect& a, const Rect& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-constexpr std::size_t kMaxAreas = 64;
 constexpr auto kPollGap = std::chrono::milliseconds(2);
 constexpr auto kStillAfter = std::chrono::seconds(1);
 constexpr auto kStillPollInterval = std::chrono::milliseconds(50);
@@ -59,19 +54,7 @@ X11Changes::~X11Changes() {
     XFlush(display_.get());
 }
 
-void X11Changes::addDamage(const Rect& area) {
-    // Many small areas between two ticks count as the one around them.
-    if (damaged_.size() >= kMaxAreas) {
-        Rect all = area;
-        for (const Rect& r : damaged_) {
-            all = Rect{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
-                       std::max(all.bottom, r.bottom)};
-        }
-        damaged_.assign(1, all);
-        return;
-    }
-    damaged_.push_back(area);
-}
+void X11Changes::addDamage(const Rect& area) { damaged_.add(area); }
 
 void X11Changes::poll() {
     if (damage_ == 0 && xinputOpcode_ < 0) return;
@@ -104,9 +87,7 @@ void X11Changes::poll() {
 
 bool X11Changes::takeDamage(const Rect& area) {
     poll();
-    const bool hit = std::any_of(damaged_.begin(), damaged_.end(), [&](const Rect& r) { return meets(r, area); });
-    damaged_.clear();
-    return hit;
+    return damaged_.takeMeeting(area);
 }
 
 bool X11Changes::takeMotion() {

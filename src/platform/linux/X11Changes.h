@@ -8,6 +8,7 @@
 
 #include "platform/Types.h"
 #include "platform/linux/X11Display.h"
+#include "platform/soft/ChangedAreas.h"
 
 namespace platform::linuxx11 {
 
@@ -35,7 +36,7 @@ private:
     int damageEventBase_ = -1;
     int xinputOpcode_ = -1;
     std::chrono::steady_clock::time_point lastPoll_{};
-    std::vector<Rect> damaged_;
+    soft::ChangedAreas damaged_{64};
     bool moved_ = false;
 };
 
