@@ -115,7 +115,8 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
                soft::SoftGraphics& graphics)
     : events_(events), display_(display), windows_(windows), graphics_(graphics), overlay_(screenFormat_), frame_(graphics) {
     widget_ = std::make_unique<FormWidget>(*this);
-    widget_->setWindowTitle(QString::fromStdString(design.caption));
+    caption_ = design.caption;
+    widget_->setWindowTitle(QString::fromStdString(caption_));
     widget_->setWindowIcon(windowIcon());
     widget_->resize(design.clientWidth, design.clientHeight);
     hwnd_ = static_cast<Handle>(widget_->winId());
@@ -245,8 +246,9 @@ void QtForm::tick() {
 std::string QtForm::Caption() const { return widget_->windowTitle().toStdString(); }
 
 void QtForm::setCaption(const std::string& caption) {
-    const QString title = QString::fromStdString(caption);
-    if (widget_->windowTitle() != title) widget_->setWindowTitle(title);
+    if (caption == caption_) return;
+    caption_ = caption;
+    widget_->setWindowTitle(QString::fromStdString(caption));
 }
 
 FrameExtents QtForm::frame() const {
