@@ -221,6 +221,11 @@ void QtForm::windowDestroyed() {
 void QtForm::loadAndShow() {
     guarded([&] { events_.Form_Load(); });
     widget_->show();
+    // The first picture is made as soon as the event loop runs, not one timer interval later:
+    // it is then ready when the window manager maps the window.
+    QTimer::singleShot(0, widget_.get(), [this] {
+        if (timer_.isActive()) tick();
+    });
 }
 
 void QtForm::tick() {
