@@ -115,7 +115,8 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
                soft::SoftGraphics& graphics)
     : events_(events), display_(display), windows_(windows), graphics_(graphics), overlay_(screenFormat_), frame_(graphics) {
     widget_ = std::make_unique<FormWidget>(*this);
-    widget_->setWindowTitle(QString::fromStdString(design.caption));
+    caption_ = design.caption;
+    widget_->setWindowTitle(QString::fromStdString(caption_));
     widget_->setWindowIcon(windowIcon());
     widget_->resize(design.clientWidth, design.clientHeight);
     hwnd_ = static_cast<Handle>(widget_->winId());
@@ -220,6 +221,11 @@ void QtForm::windowDestroyed() {
 void QtForm::loadAndShow() {
     guarded([&] { events_.Form_Load(); });
     widget_->show();
+    // The first picture is made as soon as the event loop runs, not one timer interval later:
+    // it is then ready when the window manager maps the window.
+    QTimer::singleShot(0, widget_.get(), [this] {
+        if (timer_.isActive()) tick();
+    });
 }
 
 void QtForm::tick() {
@@ -245,8 +251,9 @@ void QtForm::tick() {
 std::string QtForm::Caption() const { return widget_->windowTitle().toStdString(); }
 
 void QtForm::setCaption(const std::string& caption) {
-    const QString title = QString::fromStdString(caption);
-    if (widget_->windowTitle() != title) widget_->setWindowTitle(title);
+    if (caption == caption_) return;
+    caption_ = caption;
+    widget_->setWindowTitle(QString::fromStdString(caption));
 }
 
 FrameExtents QtForm::frame() const {

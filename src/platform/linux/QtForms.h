@@ -116,6 +116,8 @@ private:
     std::unique_ptr<X11Image> surface_;
     GC gc_ = nullptr;
     TextOverlay overlay_;
+    // The caption last set, so that a tick setting the same one does no toolkit work.
+    std::string caption_;
     std::string notice_;
     soft::ViewFrame frame_;
     FrameExtents expectedFrame_;

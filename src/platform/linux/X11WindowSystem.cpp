@@ -96,10 +96,11 @@ std::optional<FrameExtents> X11WindowSystem::requestFrameExtents(Handle hwnd) {
     XSendEvent(display_.get(), display_.root(), kXFalse, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display_.get());
     // A window manager answers at once by setting the property; one that does not support the
-    // request never does, and the window then counts as frameless until it is shown.
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    // request never does, and the window then counts as frameless until it is shown. The answer
+    // usually takes well under a millisecond, and start-up waits for it: it is looked for often.
+    for (int attempt = 0; attempt < 200; ++attempt) {
         if (auto answer = frameExtents(hwnd)) return answer;
-        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return std::nullopt;
 }

@@ -110,22 +110,30 @@ bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
         return false;
     }
 
-    // Each operation compares with, and then keeps, the pixels of the one in its place.
+    // A new layout is drawn anyway. When the screen reports its changes, the pixels are then
+    // neither compared nor copied but stretched straight from the pictures: the next tick learns
+    // from the screen whether anything changed, and the emptied copies make the rare tick that
+    // must compare draw and copy afresh. Otherwise each operation compares with, and then keeps,
+    // the pixels of the one in its place: its own repaint, seen through the screen, thus stops
+    // once the picture has converged.
+    const bool direct = !same && allFromScreen && change != ScreenChange::unknown;
     shownPixels_.resize(ops.size());
     bool changed = !same;
     for (std::size_t i = 0; i < ops.size(); ++i) {
         if (ops[i].isText) continue;
-        if (pixelsChanged(ops[i], shownPixels_[i])) changed = true;
+        if (direct) shownPixels_[i].clear();
+        else if (pixelsChanged(ops[i], shownPixels_[i])) changed = true;
     }
     spare_.swap(shown_);
     shown_.swap(ops);
-    // What is drawn comes from the copies; the pictures, with their bitmaps, go at once.
-    for (Operation& op : shown_) op.picture.reset();
-    if (!changed) return false;
+    if (!changed) {
+        for (Operation& op : shown_) op.picture.reset();  // the pictures, with their bitmaps, go now
+        return false;
+    }
 
     bool complete = true;
     for (std::size_t i = 0; i < shown_.size(); ++i) {
-        const Operation& op = shown_[i];
+        Operation& op = shown_[i];
         if (op.isText) {
             if (texts != nullptr &&
                 !texts->draw(to, static_cast<int>(std::floor(op.x)), static_cast<int>(std::floor(op.y)), op.text)) {
@@ -134,9 +142,15 @@ bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
             continue;
         }
         const PixelBounds b = sourceBounds(op.source, op.bitmapWidth, op.bitmapHeight);
-        const int width = std::max(0, b.x1 - b.x0), height = std::max(0, b.y1 - b.y0);
-        const ConstSurface from{shownPixels_[i].data(), width, height, width, b.x0, b.y0};
-        stretchCopy(from, op.source, to, op.dest);
+        if (!direct) {
+            const int width = std::max(0, b.x1 - b.x0), height = std::max(0, b.y1 - b.y0);
+            stretchCopy(ConstSurface{shownPixels_[i].data(), width, height, width, b.x0, b.y0}, op.source, to, op.dest);
+        } else {
+            // Pixels that cannot be read paint black, as beyond the edges of any picture.
+            const auto pixels = graphics_.bitmapPixels(op.picture->bitmap(), b);
+            stretchCopy(pixels ? *pixels : ConstSurface{}, op.source, to, op.dest);
+        }
+        op.picture.reset();
     }
     shownWidth_ = to.width;
     shownHeight_ = to.height;
