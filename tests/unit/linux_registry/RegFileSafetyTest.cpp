@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 
 #include "TestFiles.h"
 #include "platform/linux/registry/FileRegistry.h"
@@ -72,6 +73,22 @@ protected:
     fs::path folder = dir.path() / "Orlenda";
     fs::path file = folder / "registry.reg";
     FileRegistry reg{file};
+
+    // Two processes, each with a registry of its own over the same file, run `work(who)`; a
+    // child whose work fails exits with 1.
+    template <typename Work>
+    std::array<pid_t, 2> forkTwoWriters(Work work) {
+        std::array<pid_t, 2> children{};
+        for (int who = 0; who < 2; ++who) {
+            children[who] = ::fork();
+            EXPECT_GE(children[who], 0);
+            if (children[who] == 0) {
+                FileRegistry mine(file);
+                _exit(work(mine, who) ? 0 : 1);
+            }
+        }
+        return children;
+    }
 };
 
 struct Damage {
@@ -133,17 +150,11 @@ TEST_F(RegFileSafety, AMissingFolderIsCreatedOnlyByAWrite) {
 
 TEST_F(RegFileSafety, TwoProcessesWritingAtOnceBothKeepTheirValues) {
     constexpr int kWrites = 60;
-    pid_t children[2];
-    for (int who = 0; who < 2; ++who) {
-        children[who] = ::fork();
-        ASSERT_GE(children[who], 0);
-        if (children[who] == 0) {
-            FileRegistry mine(file);
-            for (int i = 0; i < kWrites; ++i)
-                if (save(mine, std::to_string(who) + "-" + std::to_string(i), static_cast<std::uint8_t>(i))) _exit(1);
-            _exit(0);
-        }
-    }
+    const auto children = forkTwoWriters([](FileRegistry& mine, int who) {
+        for (int i = 0; i < kWrites; ++i)
+            if (save(mine, std::to_string(who) + "-" + std::to_string(i), static_cast<std::uint8_t>(i))) return false;
+        return true;
+    });
     for (pid_t child : children) {
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -286,17 +297,11 @@ TEST_F(RegFileSafety, ABatchReachesOtherProcessesWhole) {
 
 TEST_F(RegFileSafety, TwoCopiesSavingTheirPlacementAtOnceNeverMixIt) {
     constexpr int kRounds = 40;
-    pid_t children[2];
-    for (int who = 0; who < 2; ++who) {
-        children[who] = ::fork();
-        ASSERT_GE(children[who], 0);
-        if (children[who] == 0) {
-            FileRegistry mine(file);
-            for (int i = 0; i < kRounds; ++i)
-                if (savePlacement(mine, static_cast<std::uint8_t>(who + 1))) _exit(1);
-            _exit(0);
-        }
-    }
+    auto children = forkTwoWriters([](FileRegistry& mine, int who) {
+        for (int i = 0; i < kRounds; ++i)
+            if (savePlacement(mine, static_cast<std::uint8_t>(who + 1))) return false;
+        return true;
+    });
     int running = 2, mixed = 0, seen = 0;
     while (running > 0) {
         for (pid_t& child : children) {
