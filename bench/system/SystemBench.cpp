@@ -5,8 +5,9 @@
 // Counters: cpu_ms_per_frame (process + X server), cpu_process_ms_per_frame,
 // cpu_xserver_ms_per_frame and fps. The Time column is set to cpu_ms_per_frame as well.
 //
-// CPU comes from /proc/PID/stat (utime + stime) of the program and of Xvfb, read at the start and
-// the end of a measured wall-clock interval, once the program runs at its final size and zoom.
+// CPU is the run time of every thread of the program and of Xvfb (/proc/PID/task/*/schedstat, in
+// nanoseconds), read at the start and the end of a measured wall-clock interval, once the program
+// runs at its final size and zoom.
 //
 // Frames of the magnifier: it prints its painted-tick count only at exit (MAGNIFIER_STATS=1), a
 // count from its start. So each measurement is two runs with the same start-up, set-up and a
@@ -18,8 +19,7 @@
 // core, in percent, that the program and the X server use over an interval once the window is
 // set up: with the screen and the pointer still and the pointer away from the window; with the
 // pointer moving over the still screen; and with the pointer still over the program's own
-// window, from one second after it was put there. Run time comes from /proc/PID/schedstat, in
-// nanoseconds, as clock ticks are too coarse for a fraction of a percent.
+// window, from one second after it was put there.
 //
 // Warp latency (.../warp-latency): from a pointer warp to the new pixels in the middle of the view.
 //
@@ -41,8 +41,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <filesystem>
+#include <condition_variable>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <regex>
 #include <sstream>
 #include <stop_token>
@@ -74,28 +77,20 @@ constexpr auto kIdleSettle = std::chrono::milliseconds(1000);
 constexpr auto kIdleInterval = std::chrono::milliseconds(5000);
 constexpr double kXzoomWritesPerFrame = 2.0;
 
-double cpu_seconds(pid_t pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const auto paren = text.rfind(')');  // the command name may contain spaces
-    if (paren == std::string::npos) throw std::runtime_error("cannot read /proc/" + std::to_string(pid) + "/stat");
-    std::istringstream fields(text.substr(paren + 1));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    // Fields after the name start at number 3 (state); utime is 14 and stime 15.
-    for (int number = 3; number <= 15 && fields >> field; ++number) {
-        if (number == 14) utime = std::stoull(field);
-        if (number == 15) stime = std::stoull(field);
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
-// Run time in seconds, from the scheduler's nanosecond count.
+// Run time in seconds of all the process's threads (the toolkit reads its events on a thread of
+// its own), from the scheduler's nanosecond counts: clock ticks of 10 ms are too coarse for a
+// fraction of a percent or a tenth of a millisecond a frame.
 double run_seconds(pid_t pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/schedstat");
-    unsigned long long ns = 0;
-    if (!(file >> ns)) throw std::runtime_error("cannot read /proc/" + std::to_string(pid) + "/schedstat");
-    return static_cast<double>(ns) / 1e9;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    unsigned long long total = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream file(task.path() / "schedstat");
+        unsigned long long ns = 0;
+        if (file >> ns) total += ns;  // a thread that has just ended has no more to say
+    }
+    if (error) throw std::runtime_error("cannot list " + tasks.string() + ": " + error.message());
+    return static_cast<double>(total) / 1e9;
 }
 
 long long write_syscalls(pid_t pid) {
@@ -109,15 +104,22 @@ long long write_syscalls(pid_t pid) {
 }
 
 // Moves the pointer along a slow Lissajous curve over most of the screen, from its own X
-// connection, until destroyed.
+// connection, until destroyed. Paused, it sleeps until resumed rather than polling: a thread of
+// the benchmark waking every 10 ms would weigh on the idle figures it is there to measure.
 class PointerMover {
 public:
-    // Off, the pointer stays where it was put.
-    std::atomic<bool> moving{true};
-
     explicit PointerMover(const std::string& display_name)
         : connection_(open_display(display_name, std::chrono::milliseconds(5000))),
           thread_([this](std::stop_token stop) { run(stop); }) {}
+
+    // Off, the pointer stays where it was put.
+    void set_moving(bool moving) {
+        {
+            const std::lock_guard lock(mutex_);
+            moving_ = moving;
+        }
+        changed_.notify_all();
+    }
 
 private:
     void run(std::stop_token stop) {
@@ -125,9 +127,9 @@ private:
         const Window root = DefaultRootWindow(display);
         const auto start = Clock::now();
         while (!stop.stop_requested()) {
-            if (!moving.load()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                continue;
+            {
+                std::unique_lock lock(mutex_);
+                if (!changed_.wait(lock, stop, [this] { return moving_; })) return;
             }
             const double t = Seconds(Clock::now() - start).count();
             const int x = static_cast<int>(kScreenWidth / 2 + 0.45 * kScreenWidth * std::sin(t * 1.3));
@@ -139,6 +141,9 @@ private:
     }
 
     XDisplayPtr connection_;
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    bool moving_ = true;
     std::jthread thread_;  // last: stopped and joined before the connection closes
 };
 
@@ -204,7 +209,7 @@ WindowId set_up(MagnifierRun& run, int width, int height, int zoom) {
 
 Sample measure_magnifier(const std::string& exe, int width, int height, int zoom, std::chrono::milliseconds interval) {
     Bench& b = bench();
-    b.mover.moving = true;
+    b.mover.set_moving(true);
     const auto spawned = Clock::now();
     MagnifierRun run(b.display, exe, {{"MAGNIFIER_STATS", "1"}, {"QT_QPA_PLATFORM", std::nullopt}});
     const WindowId window = set_up(run, width, height, zoom);
@@ -218,9 +223,9 @@ Sample measure_magnifier(const std::string& exe, int width, int height, int zoom
     const pid_t server = b.display.server_pid();
     Sample sample;
     const auto t0 = Clock::now();
-    const double process0 = cpu_seconds(pid), server0 = cpu_seconds(server);
+    const double process0 = run_seconds(pid), server0 = run_seconds(server);
     std::this_thread::sleep_for(interval);
-    const double process1 = cpu_seconds(pid), server1 = cpu_seconds(server);
+    const double process1 = run_seconds(pid), server1 = run_seconds(server);
     sample.wall = Seconds(Clock::now() - t0).count();
     sample.cpu_process = process1 - process0;
     sample.cpu_server = server1 - server0;
@@ -273,7 +278,7 @@ void BM_Xzoom(benchmark::State& state, int width, int height, int magnification)
     for (auto _ : state) {
         try {
             Bench& b = bench();
-            b.mover.moving = true;
+            b.mover.set_moving(true);
             const Desktop desktop(b.display.env());
             Process xzoom(SpawnOptions{{"xzoom", "-mag", std::to_string(magnification), "-geometry",
                                         std::to_string(width) + "x" + std::to_string(height) + "+0+0", "-delay",
@@ -295,10 +300,10 @@ void BM_Xzoom(benchmark::State& state, int width, int height, int magnification)
 
             const pid_t server = b.display.server_pid();
             const auto t0 = Clock::now();
-            const double process0 = cpu_seconds(xzoom.pid()), server0 = cpu_seconds(server);
+            const double process0 = run_seconds(xzoom.pid()), server0 = run_seconds(server);
             const long long writes0 = write_syscalls(xzoom.pid());
             std::this_thread::sleep_for(kLongInterval);
-            const double process1 = cpu_seconds(xzoom.pid()), server1 = cpu_seconds(server);
+            const double process1 = run_seconds(xzoom.pid()), server1 = run_seconds(server);
             const long long writes1 = write_syscalls(xzoom.pid());
             const double wall = Seconds(Clock::now() - t0).count();
             xzoom.terminate();
@@ -322,7 +327,7 @@ enum class Idle { still, pointer_moving, self_view };
 void measure_idle(benchmark::State& state, pid_t pid, Idle kind, Point pointer) {
     Bench& b = bench();
     const Desktop desktop(b.display.env());
-    b.mover.moving = kind == Idle::pointer_moving;
+    b.mover.set_moving(kind == Idle::pointer_moving);
     if (kind != Idle::pointer_moving) desktop.move_mouse(pointer);
     std::this_thread::sleep_for(kIdleSettle);
     const pid_t server = b.display.server_pid();
@@ -331,7 +336,7 @@ void measure_idle(benchmark::State& state, pid_t pid, Idle kind, Point pointer) 
     std::this_thread::sleep_for(kIdleInterval);
     const double process1 = run_seconds(pid), server1 = run_seconds(server);
     const double wall = Seconds(Clock::now() - t0).count();
-    b.mover.moving = true;
+    b.mover.set_moving(true);
     state.SetIterationTime(wall);
     state.counters["cpu_percent"] = 100.0 * (process1 - process0 + server1 - server0) / wall;
     state.counters["cpu_process_percent"] = 100.0 * (process1 - process0) / wall;
@@ -415,7 +420,7 @@ void BM_MoveLatency(benchmark::State& state, bool baseline) {
     for (auto _ : state) {
         try {
             Bench& b = bench();
-            b.mover.moving = false;
+            b.mover.set_moving(false);
             MagnifierRun run(b.display, program(baseline), {{"QT_QPA_PLATFORM", std::nullopt}});
             const WindowId window = set_up(run, 200, 200, 2);
             const Rect client = run.desktop().client_geometry(window);
@@ -438,13 +443,13 @@ void BM_MoveLatency(benchmark::State& state, bool baseline) {
                 total += ms;
                 longest = std::max(longest, ms);
             }
-            b.mover.moving = true;
+            b.mover.set_moving(true);
             run.close(window);
             state.SetIterationTime(total / kMoves / 1000.0);
             state.counters["latency_mean_ms"] = total / kMoves;
             state.counters["latency_max_ms"] = longest;
         } catch (const std::exception& error) {
-            bench().mover.moving = true;
+            bench().mover.set_moving(true);
             state.SkipWithError(error.what());
         }
     }

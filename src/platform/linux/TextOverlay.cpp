@@ -31,9 +31,44 @@ QImage renderText(const QFont& font, const std::string& text) {
     return image;
 }
 
+// Each of the three 8-bit channels times factor/255, rounded down after adding 127/255: red and
+// blue side by side in 16-bit lanes, then green; the division by 255 is exact for every channel
+// and factor, x / 255 == (x + 1 + (x >> 8)) >> 8 for x up to 65152.
+std::uint32_t scaleChannels(std::uint32_t pixel, std::uint32_t factor) {
+    std::uint32_t redBlue = (pixel & 0xFF00FF) * factor + 0x7F007F;
+    redBlue = ((redBlue + 0x10001 + ((redBlue >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+    std::uint32_t green = ((pixel >> 8) & 0xFF) * factor + 0x7F;
+    green = (green + 1 + (green >> 8)) >> 8;
+    return redBlue | (green << 8);
+}
+
 }  // namespace
 
-const QImage* TextOverlay::imageFor(const std::string& text) {
+TextOverlay::Stamp TextOverlay::stampOf(const QImage& image) const {
+    Stamp stamp;
+    // The outline extends the text by its width on every side; the text's own corner stays put.
+    for (int row = 0; row < image.height(); ++row) {
+        const auto* in = reinterpret_cast<const std::uint32_t*>(image.constScanLine(row));
+        bool inSpan = false;
+        for (int column = 0; column < image.width(); ++column) {
+            const std::uint32_t alpha = in[column] >> 24;
+            if (alpha == 0) {
+                inSpan = false;
+                continue;
+            }
+            if (!inSpan) stamp.spans.push_back(Stamp::Span{column - kOutline, row - kOutline, 0, stamp.pixels.size()});
+            inSpan = true;
+            ++stamp.spans.back().length;
+            // Premultiplied channels never exceed alpha, so over an opaque pixel no sum passes 255.
+            std::uint32_t rgb = 0;
+            for (int shift = 0; shift < 24; shift += 8) rgb |= std::min((in[column] >> shift) & 0xFF, alpha) << shift;
+            stamp.pixels.push_back(Stamp::Pixel{alpha, alpha == 255 && !format_.isRgb() ? format_.fromRgb(rgb) : rgb});
+        }
+    }
+    return stamp;
+}
+
+const TextOverlay::Stamp* TextOverlay::stampFor(const std::string& text) {
     auto it = cache_.find(text);
     if (it != cache_.end()) return &it->second;
     if (cache_.size() >= kMaxCachedTexts) cache_.clear();
@@ -42,12 +77,12 @@ const QImage* TextOverlay::imageFor(const std::string& text) {
         if (!fontsReady_ && pending->second.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
             return nullptr;
         }
-        QImage image = pending->second.get();
+        const QImage image = pending->second.get();
         starting_.erase(pending);
         fontsReady_ = true;
-        return &cache_.emplace(text, std::move(image)).first->second;
+        return &cache_.emplace(text, stampOf(image)).first->second;
     }
-    if (fontsReady_) return &cache_.emplace(text, renderText(QApplication::font(), text)).first->second;
+    if (fontsReady_) return &cache_.emplace(text, stampOf(renderText(QApplication::font(), text))).first->second;
     // The font configuration is read on first use, which takes tens of milliseconds: the first
     // texts are made on another thread while the picture is shown without them.
     starting_.emplace(text, std::async(std::launch::async, renderText, QApplication::font(), text));
@@ -56,35 +91,28 @@ const QImage* TextOverlay::imageFor(const std::string& text) {
 
 bool TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::string& text) {
     if (surface.pixels == nullptr) return true;
-    const QImage* image = imageFor(text);
-    if (image == nullptr) return false;
-    const QImage& overlay = *image;
+    const Stamp* stamp = stampFor(text);
+    if (stamp == nullptr) return false;
     const PixelFormat& format = format_;
-    // The outline extends the text by its width on every side; the text's own corner stays put.
-    const int left = x - kOutline, top = y - kOutline;
     const bool rgb = format.isRgb();
     // Blended by hand: a painter set up on the whole surface every tick costs more than the few
-    // hundred pixels a text covers.
-    for (int row = std::max(0, -top); row < overlay.height() && top + row < surface.height; ++row) {
-        const auto* in = reinterpret_cast<const std::uint32_t*>(overlay.constScanLine(row));
-        std::uint32_t* out = surface.row(top + row);
-        for (int column = std::max(0, -left); column < overlay.width() && left + column < surface.width; ++column) {
-            const std::uint32_t source = in[column];
-            const std::uint32_t alpha = source >> 24;
-            if (alpha == 0) continue;
-            std::uint32_t& pixel = out[left + column];
-            if (alpha == 255) {
-                pixel = rgb ? source & 0xFFFFFF : format.fromRgb(source);
+    // hundred pixels a text covers. Premultiplied source over an opaque target.
+    for (const Stamp::Span& span : stamp->spans) {
+        const int row = y + span.y;
+        if (row < 0 || row >= surface.height) continue;
+        const int left = x + span.x;
+        const int from = std::max(0, -left), to = std::min(span.length, surface.width - left);
+        std::uint32_t* out = surface.row(row);
+        const Stamp::Pixel* in = stamp->pixels.data() + span.first;
+        for (int i = from; i < to; ++i) {
+            const Stamp::Pixel p = in[i];
+            std::uint32_t& pixel = out[left + i];
+            if (p.alpha == 255) {
+                pixel = p.colour;
                 continue;
             }
             const std::uint32_t target = rgb ? pixel : format.toRgb(pixel);
-            // Premultiplied source over an opaque target, channel by channel.
-            std::uint32_t blended = 0;
-            for (int shift = 0; shift < 24; shift += 8) {
-                const std::uint32_t s = (source >> shift) & 0xFF;
-                const std::uint32_t d = (target >> shift) & 0xFF;
-                blended |= std::min<std::uint32_t>(255, s + (d * (255 - alpha) + 127) / 255) << shift;
-            }
+            const std::uint32_t blended = p.colour + scaleChannels(target, 255 - p.alpha);
             pixel = rgb ? blended : format.fromRgb(blended);
         }
     }

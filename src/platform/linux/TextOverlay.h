@@ -1,12 +1,16 @@
 #pragma once
 // Overlay texts drawn over the magnified picture: white letters with a dark outline, readable
-// over white, black and busy pictures alike. Each text's image is made once and reused.
+// over white, black and busy pictures alike. Each text is made once, as the list of its visible
+// pixels: most of a text's box is transparent and most of its letters opaque, so a frame touches
+// only those pixels and blends only the letters' soft edges.
 #include <QFont>
 #include <QImage>
 
+#include <cstdint>
 #include <future>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/linux/PixelFormat.h"
 #include "platform/soft/Surface.h"
@@ -25,8 +29,25 @@ public:
     bool draw(const soft::Surface& surface, int x, int y, const std::string& text) override;
 
 private:
-    const QImage* imageFor(const std::string& text);
-    std::map<std::string, QImage> cache_;
+    struct Stamp {
+        struct Pixel {
+            std::uint32_t alpha = 0;
+            // Opaque: the pixel as the surface holds it; else premultiplied 0x00RRGGBB.
+            std::uint32_t colour = 0;
+        };
+        // Visible pixels side by side in one row, relative to the text's corner.
+        struct Span {
+            int x = 0;
+            int y = 0;
+            int length = 0;
+            std::size_t first = 0;  // index of its first pixel
+        };
+        std::vector<Span> spans;
+        std::vector<Pixel> pixels;
+    };
+    Stamp stampOf(const QImage& image) const;
+    const Stamp* stampFor(const std::string& text);
+    std::map<std::string, Stamp> cache_;
     std::map<std::string, std::future<QImage>> starting_;
     bool fontsReady_ = false;
     const PixelFormat& format_;

@@ -63,6 +63,7 @@ void X11Changes::poll() {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastPoll_ < kPollGap) return;
     lastPoll_ = now;
+    if (!display_.mayHaveEvents()) return;
     struct Kinds {
         int damage;
         int xinput;

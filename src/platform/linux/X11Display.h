@@ -3,6 +3,7 @@
 // separate from the toolkit's so that neither disturbs the other's requests.
 #include "platform/linux/X11Includes.h"
 
+#include <chrono>
 #include <string>
 
 namespace platform::linuxx11 {
@@ -20,9 +21,18 @@ public:
     ::Window root() const { return DefaultRootWindow(display_); }
     int screen() const { return DefaultScreen(display_); }
     Atom atom(const char* name) const { return XInternAtom(display_, name, kXFalse); }
+    // Whether events may be waiting, in Xlib's queue or unread on the connection. Xlib's own
+    // checks try to read the socket several times each, which a tick over a still screen would
+    // pay for nothing. Events can also hide in the client library's buffer, read in with a reply;
+    // so at least every `kFullCheckInterval` this answers yes, and a full check finds them.
+    bool mayHaveEvents();
+    static constexpr auto kFullCheckInterval = std::chrono::milliseconds(50);
 
 private:
     ::Display* display_;
+    static constexpr auto kSameLook = std::chrono::milliseconds(1);
+    std::chrono::steady_clock::time_point lastFullCheck_{};
+    std::chrono::steady_clock::time_point lastEmptyLook_{};
 };
 
 // The serial number of the last request the server answered with an error, on any connection

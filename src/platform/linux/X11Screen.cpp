@@ -20,6 +20,7 @@ X11Screen::X11Screen(X11Display& display, X11Changes* changes)
 }
 
 void X11Screen::refresh() {
+    if (!display_.mayHaveEvents()) return;
     XEvent event;
     while (XCheckTypedWindowEvent(display_.get(), display_.root(), ConfigureNotify, &event)) {
         width_ = event.xconfigure.width;
