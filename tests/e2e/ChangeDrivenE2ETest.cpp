@@ -1,6 +1,7 @@
 // The magnifier draws only when its view would change: over a still screen its window gets no new
 // frames, and a change inside the magnified area is shown. Both with the display's change events
-// and with them turned off, where the program compares the pixels it reads instead.
+// and with them turned off, where the program compares the pixels it reads instead; and a pointer
+// warped by another program is followed even after the pointer has been still.
 #include <chrono>
 #include <thread>
 
@@ -56,6 +57,17 @@ TEST_P(ChangeDriven, StillScreenGivesNoFramesAndAChangeInTheViewShows) {
                                      [](std::uint32_t rgb) { return rgb == kMark; }, kTimeout);
     EXPECT_TRUE(seen.ok) << "the middle of the view shows " << hex_colour(seen.last);
     EXPECT_GT(frames.take(), 0);
+
+    // Moved by another program, which raw motion does not report, after more than a second of
+    // stillness: the view still follows.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    const Point warped{kCursor.x + 300, kCursor.y + 200};
+    XWarpPointer(x(), None, DefaultRootWindow(x()), 0, 0, 0, 0, warped.x, warped.y);
+    XSync(x(), False);
+    const std::uint32_t wanted = UniquePattern::colour(warped.x, warped.y);
+    const auto followed = wait_for_value([&] { return grab_screen(x(), middle).at(0, 0); },
+                                         [&](std::uint32_t rgb) { return rgb == wanted; }, kTimeout);
+    EXPECT_TRUE(followed.ok) << "after a warp the middle of the view shows " << hex_colour(followed.last);
     EXPECT_TRUE(closes_cleanly());
 }
 

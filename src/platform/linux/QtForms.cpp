@@ -117,7 +117,6 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     widget_ = std::make_unique<FormWidget>(*this);
     caption_ = design.caption;
     widget_->setWindowTitle(QString::fromStdString(caption_));
-    widget_->setWindowIcon(windowIcon());
     widget_->resize(design.clientWidth, design.clientHeight);
     hwnd_ = static_cast<Handle>(widget_->winId());
     // The toolkit's own procedure, at the end of the window's chain.
@@ -226,6 +225,9 @@ void QtForm::loadAndShow() {
     QTimer::singleShot(0, widget_.get(), [this] {
         if (timer_.isActive()) tick();
     });
+    // The icon is drawn after the first picture, which need not wait for it: window managers
+    // take up an icon set later as well.
+    QTimer::singleShot(0, widget_.get(), [this] { widget_->setWindowIcon(windowIcon()); });
 }
 
 void QtForm::tick() {

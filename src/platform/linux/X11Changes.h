@@ -42,7 +42,7 @@ private:
 
 // When to ask the server where the pointer is. Raw motion reports what devices do, but not a
 // pointer moved by another program (a warp, a remote-desktop server), so the pointer is still read
-// at every tick for a second after it last moved, and after that every 50 ms.
+// at every tick for a second after it last moved, and after that every 40 ms.
 class PointerPolicy {
 public:
     using Clock = std::chrono::steady_clock;

@@ -5,13 +5,28 @@
 namespace platform::linuxx11 {
 namespace {
 
-int trappedErrors = 0;
+// The trap in force: Xlib's error handler is one for the whole process.
 unsigned long lastErrorSerial = 0;
+int trappedErrors = 0;
+::Display* trapDisplay = nullptr;
+unsigned long trapFirstSerial = 0;
+int (*untrappedHandler)(::Display*, XErrorEvent*) = nullptr;
 
-int countError(::Display*, XErrorEvent* error) {
+int countError(::Display* display, XErrorEvent* error) {
+    // An error of a request made before the trap, or on another connection, is not the trap's:
+    // it goes where it would have gone without it.
+    if (display != trapDisplay || error->serial < trapFirstSerial) {
+        return untrappedHandler != nullptr ? untrappedHandler(display, error) : 0;
+    }
     noteXError(*error);
     ++trappedErrors;
     return 0;
+}
+
+// Waits for the server to answer everything sent so far, unless it already has: a request with
+// a reply has had its errors reported by the time the reply is read.
+void settle(::Display* display) {
+    if (LastKnownRequestProcessed(display) + 1 < NextRequest(display)) XSync(display, kXFalse);
 }
 
 }  // namespace
@@ -47,19 +62,25 @@ bool X11Display::mayHaveEvents() {
     return false;
 }
 
-X11ErrorTrap::X11ErrorTrap(::Display* display) : display_(display) {
-    XSync(display_, kXFalse);
+X11ErrorTrap::X11ErrorTrap(::Display* display)
+    : display_(display), outerDisplay_(trapDisplay), outerFirstSerial_(trapFirstSerial) {
     trappedErrors = 0;
+    trapDisplay = display;
+    trapFirstSerial = NextRequest(display);
     previous_ = XSetErrorHandler(countError);
+    if (previous_ != countError) untrappedHandler = previous_;
 }
 
 X11ErrorTrap::~X11ErrorTrap() {
-    XSync(display_, kXFalse);
+    // The errors of the trap's own requests arrive before the handler changes back.
+    settle(display_);
     XSetErrorHandler(previous_);
+    trapDisplay = outerDisplay_;
+    trapFirstSerial = outerFirstSerial_;
 }
 
 bool X11ErrorTrap::succeeded() {
-    XSync(display_, kXFalse);
+    settle(display_);
     return trappedErrors == 0;
 }
 

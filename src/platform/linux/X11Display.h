@@ -40,7 +40,9 @@ private:
 void noteXError(const XErrorEvent& error);
 unsigned long lastXErrorSerial();
 
-// Collects X protocol errors instead of letting Xlib end the program, for as long as it lives.
+// Collects X protocol errors of the requests made while it lives instead of letting Xlib end the
+// program; errors of earlier requests go to the handler that was in place. It waits for the
+// server only where a request of its own is still unanswered.
 class X11ErrorTrap {
 public:
     explicit X11ErrorTrap(::Display* display);
@@ -52,6 +54,8 @@ public:
 
 private:
     ::Display* display_;
+    ::Display* outerDisplay_;
+    unsigned long outerFirstSerial_;
     int (*previous_)(::Display*, XErrorEvent*);
 };
 

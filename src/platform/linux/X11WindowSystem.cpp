@@ -98,10 +98,11 @@ std::optional<FrameExtents> X11WindowSystem::requestFrameExtents(Handle hwnd) {
     // A window manager answers at once by setting the property; one that does not support the
     // request never does, and the window then counts as frameless until it is shown. The answer
     // usually takes well under a millisecond, and start-up waits for it: it is looked for often.
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    do {
         if (auto answer = frameExtents(hwnd)) return answer;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
+    } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
 }
 
