@@ -134,7 +134,7 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     windowFormat_ = attributes.visual == DefaultVisual(x, screen)
                         ? screenFormat_
                         : PixelFormat::of(x, attributes.visual, attributes.depth, attributes.colormap);
-    surface_ = std::make_unique<X11Image>(x, attributes.visual, attributes.depth);
+    surface_ = std::make_unique<X11Image>(display_, attributes.visual, attributes.depth);
     if (!(screenFormat_ == windowFormat_)) surface_->setTranslation(&screenFormat_, &windowFormat_);
     gc_ = XCreateGC(display_.get(), hwnd_, 0, nullptr);
     // Nothing is painted before the first tick, and the server must not clear what the tick put.

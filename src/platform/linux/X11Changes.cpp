@@ -31,6 +31,13 @@ X11Changes::X11Changes(X11Display& display) : display_(display) {
         const Damage damage = XDamageCreate(d, display_.root(), XDamageReportRawRectangles);
         if (trap.succeeded()) damage_ = damage;
     }
+    if (damage_ != 0) {
+        damageEvents_ = display_.subscribe(damageEventBase_ + XDamageNotify, [this](XEvent& event) {
+            const auto& notify = reinterpret_cast<const XDamageNotifyEvent&>(event);
+            addDamage(Rect{notify.area.x, notify.area.y, notify.area.x + notify.area.width,
+                           notify.area.y + notify.area.height});
+        });
+    }
     int opcode = 0, event = 0, error = 0;
     if (XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
         int major = 2, minor = 0;
@@ -42,6 +49,13 @@ X11Changes::X11Changes(X11Display& display) : display_(display) {
             XISelectEvents(d, display_.root(), &mask, 1);
             if (trap.succeeded()) xinputOpcode_ = opcode;
         }
+    }
+    if (xinputOpcode_ >= 0) {
+        motionEvents_ = display_.subscribe(GenericEvent, [this](XEvent& event) {
+            if (event.xcookie.extension != xinputOpcode_) return;
+            if (XGetEventData(display_.get(), &event.xcookie)) XFreeEventData(display_.get(), &event.xcookie);
+            moved_ = true;
+        });
     }
 }
 
@@ -64,27 +78,7 @@ void X11Changes::poll() {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastPoll_ < kPollGap) return;
     lastPoll_ = now;
-    if (!display_.mayHaveEvents()) return;
-    struct Kinds {
-        int damage;
-        int xinput;
-    } kinds{damage_ != 0 ? damageEventBase_ + XDamageNotify : -1, xinputOpcode_};
-    // Only these events are taken; any other (a shared-memory completion) stays for its reader.
-    const auto ours = [](::Display*, XEvent* e, XPointer arg) -> int {
-        const auto* k = reinterpret_cast<const Kinds*>(arg);
-        return e->type == k->damage || (e->type == GenericEvent && e->xcookie.extension == k->xinput);
-    };
-    XEvent event;
-    while (XCheckIfEvent(display_.get(), &event, ours, reinterpret_cast<XPointer>(&kinds))) {
-        if (event.type == kinds.damage) {
-            const auto& notify = reinterpret_cast<const XDamageNotifyEvent&>(event);
-            addDamage(Rect{notify.area.x, notify.area.y, notify.area.x + notify.area.width,
-                           notify.area.y + notify.area.height});
-        } else {
-            if (XGetEventData(display_.get(), &event.xcookie)) XFreeEventData(display_.get(), &event.xcookie);
-            moved_ = true;
-        }
-    }
+    display_.dispatchPending();
 }
 
 bool X11Changes::takeDamage(const Rect& area) {

@@ -38,6 +38,8 @@ private:
     std::chrono::steady_clock::time_point lastPoll_{};
     soft::ChangedAreas damaged_{64};
     bool moved_ = false;
+    X11Display::Subscription damageEvents_;
+    X11Display::Subscription motionEvents_;
 };
 
 // When to ask the server where the pointer is. Raw motion reports what devices do, but not a

@@ -40,18 +40,19 @@ X11Display::~X11Display() {
     if (display_ != nullptr) XCloseDisplay(display_);
 }
 
+X11Display::Subscription X11Display::subscribe(int type, EventHandler handler) {
+    const int id = nextListener_++;
+    listeners_.push_back(Listener{id, type, std::move(handler)});
+    return Subscription(this, id);
+}
+
+void X11Display::unsubscribe(int id) {
+    std::erase_if(listeners_, [id](const Listener& listener) { return listener.id == id; });
+}
+
 bool X11Display::mayHaveEvents() {
-    if (XEventsQueued(display_, QueuedAlready) > 0) {
-        // The messages this program sends the window manager through the root window come back
-        // on this connection too, and nothing here reads them: left in the queue, they would
-        // make every tick look as if events were waiting.
-        XEvent message;
-        while (XCheckTypedEvent(display_, ClientMessage, &message)) {
-        }
-        if (XEventsQueued(display_, QueuedAlready) > 0) return true;
-    }
+    if (XEventsQueued(display_, QueuedAlready) > 0) return true;
     const auto now = std::chrono::steady_clock::now();
-    // The screen and the pointer ask a moment apart in one tick: one look at the socket serves both.
     if (now - lastEmptyLook_ < kSameLook) return false;
     pollfd connection{ConnectionNumber(display_), POLLIN, 0};
     if (::poll(&connection, 1, 0) > 0 || now - lastFullCheck_ >= kFullCheckInterval) {
@@ -60,6 +61,19 @@ bool X11Display::mayHaveEvents() {
     }
     lastEmptyLook_ = now;
     return false;
+}
+
+void X11Display::dispatchPending(bool force) {
+    if (!force && !mayHaveEvents()) return;
+    XEventsQueued(display_, QueuedAfterReading);  // one read of what has arrived
+    // Taken from the queue only, which reads nothing more.
+    while (XEventsQueued(display_, QueuedAlready) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        for (const Listener& listener : listeners_) {
+            if (listener.type == event.type) listener.handler(event);
+        }
+    }
 }
 
 X11ErrorTrap::X11ErrorTrap(::Display* display)

@@ -4,7 +4,10 @@
 #include "platform/linux/X11Includes.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform::linuxx11 {
 
@@ -21,15 +24,52 @@ public:
     ::Window root() const { return DefaultRootWindow(display_); }
     int screen() const { return DefaultScreen(display_); }
     Atom atom(const char* name) const { return XInternAtom(display_, name, kXFalse); }
-    // Whether events may be waiting, in Xlib's queue or unread on the connection. Xlib's own
-    // checks try to read the socket several times each, which a tick over a still screen would
-    // pay for nothing. Events can also hide in the client library's buffer, read in with a reply;
-    // so at least every `kFullCheckInterval` this answers yes, and a full check finds them.
-    bool mayHaveEvents();
-    static constexpr auto kFullCheckInterval = std::chrono::milliseconds(50);
+
+    // Events of this connection go to the part of the program that asked for their kind while
+    // the returned subscription lives; a kind nobody asked for is dropped, so that nothing stays
+    // queued and makes every tick look as if events were waiting.
+    using EventHandler = std::function<void(XEvent&)>;
+    class Subscription {
+    public:
+        Subscription() = default;
+        Subscription(X11Display* display, int id) : display_(display), id_(id) {}
+        Subscription(Subscription&& other) noexcept
+            : display_(std::exchange(other.display_, nullptr)), id_(other.id_) {}
+        Subscription& operator=(Subscription&& other) noexcept {
+            std::swap(display_, other.display_);
+            std::swap(id_, other.id_);
+            return *this;
+        }
+        ~Subscription() {
+            if (display_ != nullptr) display_->unsubscribe(id_);
+        }
+
+    private:
+        X11Display* display_ = nullptr;
+        int id_ = 0;
+    };
+    // `type` is an event type; GenericEvent brings every extension's generic events.
+    [[nodiscard]] Subscription subscribe(int type, EventHandler handler);
+    // Reads what has arrived on the connection, without waiting, and hands it out. Several parts
+    // of a tick ask a moment apart; one look at an empty socket serves them all, and Xlib's own
+    // checks, which try the socket several times each, are left out. `force` reads even then.
+    void dispatchPending(bool force = false);
 
 private:
+    struct Listener {
+        int id;
+        int type;
+        EventHandler handler;
+    };
+    bool mayHaveEvents();
+    void unsubscribe(int id);
+
     ::Display* display_;
+    std::vector<Listener> listeners_;
+    int nextListener_ = 1;
+    // Events can hide in the client library's buffer, read in with a reply: at least this often
+    // the socket counts as readable, and a full read finds them.
+    static constexpr auto kFullCheckInterval = std::chrono::milliseconds(50);
     static constexpr auto kSameLook = std::chrono::milliseconds(1);
     std::chrono::steady_clock::time_point lastFullCheck_{};
     std::chrono::steady_clock::time_point lastEmptyLook_{};

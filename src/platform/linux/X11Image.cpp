@@ -35,9 +35,12 @@ bool sharedMemoryWanted(::Display* display) {
 
 }  // namespace
 
-X11Image::X11Image(::Display* display, Visual* visual, int depth)
-    : display_(display), visual_(visual), depth_(depth), shm_(sharedMemoryWanted(display)) {
-    if (shm_) completionEvent_ = XShmGetEventBase(display_) + ShmCompletion;
+X11Image::X11Image(X11Display& display, Visual* visual, int depth)
+    : connection_(display), display_(display.get()), visual_(visual), depth_(depth), shm_(sharedMemoryWanted(display_)) {
+    if (!shm_) return;
+    completions_ = connection_.subscribe(XShmGetEventBase(display_) + ShmCompletion, [this](XEvent& event) {
+        if (reinterpret_cast<const XShmCompletionEvent&>(event).shmseg == segment_.shmseg) written_ = true;
+    });
 }
 
 X11Image::~X11Image() {
@@ -206,27 +209,21 @@ bool X11Image::read(Drawable drawable, int x, int y) {
 bool X11Image::awaitWritten() {
     if (!writePending_) return true;
     writePending_ = false;
-    struct Match {
-        int type;
-        ShmSeg segment;
-    } match{completionEvent_, segment_.shmseg};
-    const auto matches = [](::Display*, XEvent* e, XPointer arg) -> int {
-        const auto* m = reinterpret_cast<const Match*>(arg);
-        return e->type == m->type && reinterpret_cast<XShmCompletionEvent*>(e)->shmseg == m->segment;
-    };
     // The answer never comes when the request failed (the window was destroyed by another
     // client, say), and a server that stopped answering must not freeze the program: the wait
     // ends on the request's error or after a bound, and the pixels may then be reused early.
     const auto deadline = std::chrono::steady_clock::now() + kWriteTimeout;
-    XEvent event;
     for (;;) {
-        if (XCheckIfEvent(display_, &event, matches, reinterpret_cast<XPointer>(&match))) return true;
+        // Usually the answer has arrived, and been handed out, with other events already.
+        if (written_) return true;
         if (lastXErrorSerial() == putSerial_) return false;
+        connection_.dispatchPending(true);
+        if (written_) return true;
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-        if (::poll(&connection, 1, static_cast<int>(left.count())) > 0) XEventsQueued(display_, QueuedAfterReading);
+        if (XEventsQueued(display_, QueuedAlready) == 0) ::poll(&connection, 1, static_cast<int>(left.count()));
     }
 }
 
@@ -239,6 +236,7 @@ void X11Image::write(Drawable drawable, GC gc) {
     if (shm_) {
         awaitWritten();
         putSerial_ = NextRequest(display_);
+        written_ = false;
         XShmPutImage(display_, drawable, gc, image_, 0, 0, 0, 0, static_cast<unsigned>(width_),
                      static_cast<unsigned>(height_), kXTrue);
         writePending_ = true;

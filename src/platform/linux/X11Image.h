@@ -10,13 +10,14 @@
 #include <memory>
 
 #include "platform/linux/PixelFormat.h"
+#include "platform/linux/X11Display.h"
 #include "platform/soft/Surface.h"
 
 namespace platform::linuxx11 {
 
 class X11Image {
 public:
-    X11Image(::Display* display, Visual* visual, int depth);
+    X11Image(X11Display& display, Visual* visual, int depth);
     ~X11Image();
     X11Image(const X11Image&) = delete;
     X11Image& operator=(const X11Image&) = delete;
@@ -47,6 +48,7 @@ private:
     void pack();
     void unpack();
 
+    X11Display& connection_;
     ::Display* display_;
     Visual* visual_;
     int depth_;
@@ -63,8 +65,9 @@ private:
     XImage* image_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    int completionEvent_ = -1;
+    X11Display::Subscription completions_;
     bool writePending_ = false;
+    bool written_ = false;  // the server has taken the pixels of the last write
     unsigned long putSerial_ = 0;
 };
 

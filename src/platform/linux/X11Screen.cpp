@@ -13,20 +13,18 @@ X11Screen::X11Screen(X11Display& display, X11Changes* changes)
       depth_(DefaultDepth(display.get(), display.screen())),
       supported_(depth_ >= 8),
       format_(PixelFormat::of(display.get(), visual_, depth_, DefaultColormap(display.get(), display.screen()))),
-      image_(display.get(), visual_, depth_),
+      image_(display, visual_, depth_),
       width_(DisplayWidth(display.get(), display.screen())),
       height_(DisplayHeight(display.get(), display.screen())) {
     XSelectInput(display.get(), display.root(), StructureNotifyMask);
-}
-
-void X11Screen::refresh() {
-    if (!display_.mayHaveEvents()) return;
-    XEvent event;
-    while (XCheckTypedWindowEvent(display_.get(), display_.root(), ConfigureNotify, &event)) {
+    resizes_ = display.subscribe(ConfigureNotify, [this](XEvent& event) {
+        if (event.xconfigure.window != display_.root()) return;
         width_ = event.xconfigure.width;
         height_ = event.xconfigure.height;
-    }
+    });
 }
+
+void X11Screen::refresh() { display_.dispatchPending(); }
 
 void X11Screen::read(int x, int y, const soft::Surface& to) {
     // A screen of fewer than 8 bits a pixel, or a rectangle off a screen that has just shrunk:

@@ -38,6 +38,7 @@ private:
     // The root window's size, followed through its ConfigureNotify events (RandR resizes it).
     int width_;
     int height_;
+    X11Display::Subscription resizes_;
 };
 
 }  // namespace platform::linuxx11
