@@ -21,6 +21,9 @@
 // pointer moving over the still screen; and with the pointer still over the program's own
 // window, from one second after it was put there.
 //
+// qt-timer-floor/800x600/still: the same idle figure for a bare Qt window with a 10 ms timer, the
+// least the magnifier's still figure can be while its timer keeps running.
+//
 // Warp latency (.../warp-latency): from a pointer warp to the new pixels in the middle of the view.
 //
 // Start-up (magnifier/startup): from the spawn to the first painted frame, which the program
@@ -383,6 +386,24 @@ void BM_XzoomIdle(benchmark::State& state, Idle kind) {
     }
 }
 
+// The floor: a bare Qt window with a 10 ms timer, idle as the magnifier is in .../still.
+void BM_TimerFloor(benchmark::State& state) {
+    for (auto _ : state) {
+        try {
+            Bench& b = bench();
+            Process floor(SpawnOptions{{TIMER_FLOOR_EXE}, b.display.env(), Stream::Discard, Stream::Capture, {}});
+            const Desktop desktop(b.display.env());
+            if (!wait_until([&] { return desktop.find_windows("^timer-floor$").size() == 1; }, kSetupTimeout)) {
+                throw std::runtime_error("no timer-floor window; stderr: " + floor.stderr_text());
+            }
+            measure_idle(state, floor.pid(), Idle::still, idle_pointer(Idle::still));
+            floor.terminate();
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
 // From the spawn to the first painted frame, the median of five starts, in milliseconds.
 void BM_Startup(benchmark::State& state, bool baseline) {
     for (auto _ : state) {
@@ -478,6 +499,7 @@ void register_all() {
                     [kind](benchmark::State& state) { BM_XzoomIdle(state, kind); });
             }
         }
+        if (!baseline) add("qt-timer-floor/800x600/still", [](benchmark::State& state) { BM_TimerFloor(state); });
     }
 
     struct Config {
