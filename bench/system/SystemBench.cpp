@@ -363,45 +363,37 @@ void BM_MagnifierIdle(benchmark::State& state, bool baseline, Idle kind) {
     }
 }
 
-void BM_XzoomIdle(benchmark::State& state, Idle kind) {
+// Another program's idle figure: started with `argv`, measured once its one window, named to
+// match `window_name`, is up.
+void measure_other_idle(benchmark::State& state, const std::vector<std::string>& argv,
+                        const std::string& window_name, Idle kind) {
     for (auto _ : state) {
         try {
             Bench& b = bench();
-            Process xzoom(SpawnOptions{{"xzoom", "-mag", std::to_string(kIdleZoom), "-geometry",
-                                        std::to_string(kIdleWidth) + "x" + std::to_string(kIdleHeight) + "+0+0",
-                                        "-delay", std::to_string(kXzoomDelayMs)},
-                                       b.display.env(),
-                                       Stream::Discard,
-                                       Stream::Capture,
-                                       {}});
+            Process other(SpawnOptions{argv, b.display.env(), Stream::Discard, Stream::Capture, {}});
             const Desktop desktop(b.display.env());
-            if (!wait_until([&] { return desktop.find_windows("^xzoom").size() == 1; }, kSetupTimeout)) {
-                throw std::runtime_error("no xzoom window; stderr: " + xzoom.stderr_text());
+            if (!wait_until([&] { return desktop.find_windows(window_name).size() == 1; }, kSetupTimeout)) {
+                throw std::runtime_error("no " + argv.front() + " window; stderr: " + other.stderr_text());
             }
-            measure_idle(state, xzoom.pid(), kind, idle_pointer(kind));
-            xzoom.terminate();
+            measure_idle(state, other.pid(), kind, idle_pointer(kind));
+            other.terminate();
         } catch (const std::exception& error) {
             state.SkipWithError(error.what());
         }
     }
 }
 
+void BM_XzoomIdle(benchmark::State& state, Idle kind) {
+    measure_other_idle(state,
+                       {"xzoom", "-mag", std::to_string(kIdleZoom), "-geometry",
+                        std::to_string(kIdleWidth) + "x" + std::to_string(kIdleHeight) + "+0+0", "-delay",
+                        std::to_string(kXzoomDelayMs)},
+                       "^xzoom", kind);
+}
+
 // The floor: a bare Qt window with a 10 ms timer, idle as the magnifier is in .../still.
 void BM_TimerFloor(benchmark::State& state) {
-    for (auto _ : state) {
-        try {
-            Bench& b = bench();
-            Process floor(SpawnOptions{{TIMER_FLOOR_EXE}, b.display.env(), Stream::Discard, Stream::Capture, {}});
-            const Desktop desktop(b.display.env());
-            if (!wait_until([&] { return desktop.find_windows("^timer-floor$").size() == 1; }, kSetupTimeout)) {
-                throw std::runtime_error("no timer-floor window; stderr: " + floor.stderr_text());
-            }
-            measure_idle(state, floor.pid(), Idle::still, idle_pointer(Idle::still));
-            floor.terminate();
-        } catch (const std::exception& error) {
-            state.SkipWithError(error.what());
-        }
-    }
+    measure_other_idle(state, {TIMER_FLOOR_EXE}, "^timer-floor$", Idle::still);
 }
 
 // From the spawn to the first painted frame, the median of five starts, in milliseconds.
