@@ -14,7 +14,6 @@ namespace {
 // The switch turns the event sources off, to run the fallback on a server that has them.
 bool eventsWanted() { return !base::debugSwitches().noChangeEvents; }
 
-constexpr auto kPollGap = std::chrono::milliseconds(2);
 constexpr auto kStillAfter = std::chrono::seconds(1);
 // With the tick's own 10 ms on top, a warp then shows within 50 ms.
 constexpr auto kStillPollInterval = std::chrono::milliseconds(40);
@@ -73,11 +72,6 @@ void X11Changes::addDamage(const Rect& area) { damaged_.add(area); }
 
 void X11Changes::poll() {
     if (damage_ == 0 && xinputOpcode_ < 0) return;
-    // One look at the connection per tick: the pointer and the screen ask a moment apart, and
-    // what arrives in between is taken at the next tick.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPoll_ < kPollGap) return;
-    lastPoll_ = now;
     display_.dispatchPending();
 }
 

@@ -35,7 +35,6 @@ private:
     unsigned long damage_ = 0;
     int damageEventBase_ = -1;
     int xinputOpcode_ = -1;
-    std::chrono::steady_clock::time_point lastPoll_{};
     soft::ChangedAreas damaged_{64};
     bool moved_ = false;
     X11Display::Subscription damageEvents_;

@@ -51,15 +51,17 @@ void X11Display::unsubscribe(int id) {
 }
 
 bool X11Display::mayHaveEvents() {
-    if (XEventsQueued(display_, QueuedAlready) > 0) return true;
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastEmptyLook_ < kSameLook) return false;
+    // The pointer, the screen and the picture ask a moment apart in one tick: one look serves
+    // them all, and what arrives in between is taken at the next tick.
+    if (now - lastLook_ < kOneLook) return false;
+    lastLook_ = now;
+    if (XEventsQueued(display_, QueuedAlready) > 0) return true;
     pollfd connection{ConnectionNumber(display_), POLLIN, 0};
     if (::poll(&connection, 1, 0) > 0 || now - lastFullCheck_ >= kFullCheckInterval) {
         lastFullCheck_ = now;
         return true;
     }
-    lastEmptyLook_ = now;
     return false;
 }
 

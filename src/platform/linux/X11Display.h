@@ -50,9 +50,9 @@ public:
     };
     // `type` is an event type; GenericEvent brings every extension's generic events.
     [[nodiscard]] Subscription subscribe(int type, EventHandler handler);
-    // Reads what has arrived on the connection, without waiting, and hands it out. Several parts
-    // of a tick ask a moment apart; one look at an empty socket serves them all, and Xlib's own
-    // checks, which try the socket several times each, are left out. `force` reads even then.
+    // Reads what has arrived on the connection, without waiting, and hands it out: at most once
+    // a tick, however many parts of it ask, and without Xlib's own checks, which try the socket
+    // several times each. `force` reads now, whenever the last look was.
     void dispatchPending(bool force = false);
 
 private:
@@ -70,9 +70,9 @@ private:
     // Events can hide in the client library's buffer, read in with a reply: at least this often
     // the socket counts as readable, and a full read finds them.
     static constexpr auto kFullCheckInterval = std::chrono::milliseconds(50);
-    static constexpr auto kSameLook = std::chrono::milliseconds(1);
+    static constexpr auto kOneLook = std::chrono::milliseconds(2);
     std::chrono::steady_clock::time_point lastFullCheck_{};
-    std::chrono::steady_clock::time_point lastEmptyLook_{};
+    std::chrono::steady_clock::time_point lastLook_{};
 };
 
 // The serial number of the last request the server answered with an error, on any connection
