@@ -262,23 +262,50 @@ TEST_F(RegFileSafety, ALockHeldTooLongFailsTheWritesOnceToldAndTheProgramGoesOn)
     EXPECT_EQ(storedValue(file, "WindowTop"), (Bytes{9, 0}));
 }
 
+// A killed writer's temporaries go with the next write; a user's own files beside the settings
+// file never do, whatever their names, beside a plain file and beside a link's target alike.
 TEST_F(RegFileSafety, StaleTemporariesGoWithTheNextWriteAndNothingElseDoes) {
-    regtest::writeFile(file, regtest::kSampleFile);
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
-    for (auto name : {"registry.reg.Ab12Cd", "registry.reg.zzzzz9"}) regtest::writeFile(folder / name, "REGEDIT4\n");
-    std::vector<std::string> kept = {"registry.reg",         "other.reg.Ab12Cd",    "registry.reg.Ab12C",
-                                     "registry.reg.Ab12Cde", "registry.reg.Ab-2Cd", "registry.reg.damaged",
-                                     "registry.regXAb12Cd",  "registry.reg.Dir123", "registry.reg.Lnk123"};
-    for (std::size_t i = 1; i < 7; ++i) regtest::writeFile(folder / kept[i], "someone else's");
-    fs::create_directory(folder / "registry.reg.Dir123");
-    fs::create_symlink("registry.reg.Ab12C", folder / "registry.reg.Lnk123");
+    const fs::path dotfiles = dir.path() / "dotfiles";
+    fs::create_directories(folder);
+    fs::create_directories(dotfiles);
+    for (const auto& [where, name] : {std::pair{folder, "registry.reg"}, std::pair{dotfiles, "orlenda.reg"}}) {
+        SCOPED_TRACE(where.string());
+        const std::string base = name;
+        if (where == dotfiles) fs::create_symlink("../dotfiles/orlenda.reg", file);
+        regtest::writeFile(where / base, regtest::kSampleFile);
+        fs::permissions(where / base, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+        for (auto stale : {".tmp-Ab12Cd", ".tmp-zzzzz9"}) regtest::writeFile(where / ("." + base + stale), "REGEDIT4\n");
+        // The first four are names users give their copies; the rest are near misses of our own
+        // shape, and the earlier versions' shape, which cannot be told from a user's copy.
+        std::vector<std::string> kept = {base + ".backup",         base + ".old123",          base + ".BACKUP",
+                                         base + ".2024q1",         base + ".Ab12Cd",          "other.reg.Ab12Cd",
+                                         "." + base + ".tmp-Ab12C", "." + base + ".tmp-Ab12Cde", "." + base + ".tmp-Ab-2Cd",
+                                         base + ".tmp-Ab12Cd",     ".other.reg.tmp-Ab12Cd",   base + ".damaged",
+                                         "." + base + "XAb12Cd"};
+        for (const auto& user : kept) regtest::writeFile(where / user, "someone else's");
+        kept.push_back(base);
+        kept.push_back("." + base + ".tmp-Dir123");
+        fs::create_directory(where / kept.back());
+        kept.push_back("." + base + ".tmp-Lnk123");
+        fs::create_symlink(base + ".backup", where / kept.back());
 
-    ASSERT_EQ(save(reg, "Language", 1), ERROR_SUCCESS);
-    EXPECT_EQ(folderEntries(folder).size(), 11u) << "writing back the same value writes nothing";
-    ASSERT_EQ(save(reg, "Zoom", 9), ERROR_SUCCESS);
-    std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(folderEntries(folder), kept);
-    EXPECT_EQ(permsOf(file), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+        FileRegistry run(file);  // a new run each time, as a user's next start would be
+        ASSERT_EQ(save(run, "Language", 1), ERROR_SUCCESS);
+        EXPECT_EQ(folderEntries(where).size(), kept.size() + 2) << "writing back the same value writes nothing";
+        ASSERT_EQ(save(run, "Zoom", where == folder ? 9 : 10), ERROR_SUCCESS);
+        std::sort(kept.begin(), kept.end());
+        EXPECT_EQ(folderEntries(where), kept);
+        for (const auto& user : kept) {
+            if (fs::is_regular_file(fs::symlink_status(where / user)) && user != base) {
+                EXPECT_EQ(regtest::readFile(where / user), "someone else's") << user;
+            }
+        }
+        EXPECT_EQ(permsOf(where / base), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+        if (where == folder) {
+            for (const auto& user : kept) fs::remove_all(folder / user);
+        }
+    }
+    EXPECT_EQ(storedValue(dotfiles / "orlenda.reg", "Zoom"), (Bytes{10, 0}));
 }
 
 TEST_F(RegFileSafety, ABatchReachesOtherProcessesWhole) {

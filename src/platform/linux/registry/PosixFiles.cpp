@@ -19,7 +19,10 @@ constexpr int kMaxAsideNames = 1000;
 
 // Beyond this many links in a row the kernel itself gives up (ELOOP).
 constexpr int kMaxLinks = 40;
-// The suffix mkstemp replaces: six of these characters.
+// A temporary file for `registry.reg` is `.registry.reg.tmp-` and the six characters mkstemp
+// puts for XXXXXX: hidden, and a shape no person or other program gives a file by chance, so the
+// clean-up after a killed writer can never take a user's `registry.reg.backup` for one.
+constexpr std::string_view kTempInfix = ".tmp-";
 constexpr std::string_view kTempSuffix = "XXXXXX";
 constexpr std::chrono::milliseconds kLockPoll{10};
 
@@ -29,10 +32,12 @@ FileIdentity identityFrom(const struct stat& info) {
     return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
 }
 
+std::string tempPrefix(std::string_view base) { return "." + std::string(base) + std::string(kTempInfix); }
+
 bool isTempName(std::string_view name, std::string_view base) {
-    if (name.size() != base.size() + 1 + kTempSuffix.size() || !name.starts_with(base) || name[base.size()] != '.')
-        return false;
-    name.remove_prefix(base.size() + 1);
+    const auto prefix = tempPrefix(base);
+    if (name.size() != prefix.size() + kTempSuffix.size() || !name.starts_with(prefix)) return false;
+    name.remove_prefix(prefix.size());
     return std::all_of(name.begin(), name.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     });
@@ -148,7 +153,7 @@ PendingFile::~PendingFile() {
 }
 
 int PendingFile::write(std::string_view bytes, mode_t mode) {
-    std::string name = target_.string() + "." + std::string(kTempSuffix);
+    std::string name = (target_.parent_path() / tempPrefix(target_.filename().string())).string() + std::string(kTempSuffix);
     UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
     if (fd.get() < 0) return errno;
     temp_ = name;

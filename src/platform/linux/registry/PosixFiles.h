@@ -48,8 +48,10 @@ int lockFolder(const std::filesystem::path& folder, std::chrono::milliseconds wa
 // linked file is replaced where it lives and the link stays. ELOOP for a chain that never ends.
 int followLinks(const std::filesystem::path& file, std::filesystem::path& target);
 
-// Removes what a killed writer left behind: regular files of ours named as PendingFile names
-// its temporary files for `file` (the name, a dot and six letters or digits), nothing else.
+// Removes what a killed writer left behind: regular files of ours, beside `file`, named as
+// PendingFile names its temporary files (`.registry.reg.tmp-` and six letters or digits for
+// `registry.reg`), nothing else. Earlier versions named them `registry.reg.` and six letters or
+// digits; those are left alone, since a user's own `registry.reg.backup` has that shape too.
 // Only safe while holding the lock every writer of `file` takes.
 void removeStaleTemporaries(const std::filesystem::path& file);
 
