@@ -8,8 +8,10 @@ int main(int argc, char** argv) {
     // --help, --version and bad arguments are answered before any window or display is touched.
     if (const app::CommandLineAnswer answer = app::parseCommandLine(argc, argv);
         answer.request != app::CommandLineRequest::Run) {
-        platform::showCommandLineAnswer(answer.text, answer.request == app::CommandLineRequest::Error);
-        return answer.exitStatus;
+        const bool delivered =
+            platform::showCommandLineAnswer(answer.text, answer.request == app::CommandLineRequest::Error);
+        // An answer that never reached its reader is a failure, whatever was asked.
+        return delivered || answer.exitStatus != 0 ? answer.exitStatus : 1;
     }
     auto native = platform::openNativePlatform(argc, argv);
     if (!native) return 2;  // no desktop to magnify; the reason is on stderr

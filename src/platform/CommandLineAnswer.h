@@ -6,6 +6,8 @@
 namespace platform {
 
 // text is UTF-8 and ends with a newline; isError sends it where errors go (stderr, an error box).
-void showCommandLineAnswer(std::string_view text, bool isError);
+// False when the text could not be delivered (a full disk, a closed or broken pipe); the reason
+// has then been told on stderr where that still can be written.
+bool showCommandLineAnswer(std::string_view text, bool isError);
 
 }  // namespace platform

@@ -44,5 +44,13 @@ err=$("$prefix/bin/magnifier" --zoom 2>&1 >/dev/null) || status=$?
 [[ $status == 2 && $err == "magnifier: unknown option '--zoom'"$'\n'"Try 'magnifier --help'"* ]] ||
   fail "--zoom: exit $status, stderr '$err'"
 
+# An answer that cannot be written is a failure a script must see, with the reason on stderr.
+for redirect in ">/dev/full" ">&-"; do
+  status=0
+  err=$(eval '"$prefix/bin/magnifier" --version '"$redirect" 2>&1) || status=$?
+  [[ $status == 1 && $err == "magnifier: write error: "* && $err != *$'\n'* ]] ||
+    fail "--version $redirect: exit $status, stderr '$err'"
+done
+
 ((failures == 0)) && echo "install tree $stage: all checks passed"
 exit $((failures > 0))

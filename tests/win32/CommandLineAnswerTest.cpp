@@ -26,27 +26,53 @@ private:
     HANDLE old_;
 };
 
-TEST(CommandLineAnswer, WithoutAnOutputShowsAMessageBoxTitledMagnifier) {
+// What a user saw in the box: its text and its outer rectangle. The box is modal: another
+// thread finds it, reads it and presses OK.
+struct ShownBox {
+    std::wstring text;
+    RECT frame{};
+};
+
+ShownBox answerInABox(std::string_view text, bool isError) {
     const StdHandleScope output(STD_OUTPUT_HANDLE, nullptr);
+    const StdHandleScope errors(STD_ERROR_HANDLE, nullptr);
     std::atomic<bool> answered{false};
-    std::wstring shown;
-    // The box is modal: another thread finds it, reads its text and presses OK.
+    ShownBox shown;
     std::thread user([&] {
         for (int i = 0; i < 500 && !answered; ++i) {
             if (HWND box = ::FindWindowW(L"#32770", L"Magnifier"); box != nullptr) {
-                wchar_t text[256] = {};
-                ::GetDlgItemTextW(box, 0xFFFF, text, 256);
-                shown = text;
+                wchar_t buffer[4096] = {};
+                ::GetDlgItemTextW(box, 0xFFFF, buffer, 4096);
+                shown.text = buffer;
+                ::GetWindowRect(box, &shown.frame);
                 ::PostMessageW(box, WM_COMMAND, IDOK, 0);
                 return;
             }
             ::Sleep(20);
         }
     });
-    platform::showCommandLineAnswer("magnifier 1.2.0\n", false);
+    EXPECT_TRUE(platform::showCommandLineAnswer(text, isError));
     answered = true;
     user.join();
-    EXPECT_EQ(shown, L"magnifier 1.2.0");
+    return shown;
+}
+
+TEST(CommandLineAnswer, WithoutAnOutputShowsAMessageBoxTitledMagnifier) {
+    EXPECT_EQ(answerInABox("magnifier 1.2.0\n", false).text, L"magnifier 1.2.0");
+}
+
+// One long word cannot wrap: a whole 3000-character argument made a box far wider than the
+// screen, its OK button out of reach. The argument is cut inside its quotes instead.
+TEST(CommandLineAnswer, ALongArgumentIsShortenedSoTheBoxFitsTheScreen) {
+    const std::string argument(3000, 'x');
+    const ShownBox shown = answerInABox(
+        "magnifier: unknown option '--" + argument + "'\nTry 'magnifier --help' for more information.\n", true);
+    const std::wstring second = L"\nTry 'magnifier --help' for more information.";
+    ASSERT_TRUE(shown.text.starts_with(L"magnifier: unknown option '--xxxx")) << shown.text.size();
+    EXPECT_TRUE(shown.text.ends_with(L"xxx\u2026'" + second)) << shown.text.size();
+    EXPECT_LE(shown.text.size(), 100 + second.size());
+    EXPECT_GE(shown.frame.left, 0);
+    EXPECT_LE(shown.frame.right, ::GetSystemMetrics(SM_CXSCREEN));
 }
 
 }  // namespace

@@ -17,5 +17,9 @@ status=$?
 [[ $status == 2 ]] || fail "--zoom exits $status"
 [[ $err == "magnifier: unknown option '--zoom'"$'\n'"Try 'magnifier --help' for more information." ]] ||
   fail "--zoom printed '$err'"
+# A full disk behind the output: a script must see the failure, not a box nobody reads.
+status=0
+err=$(WINE_RAW_OUTPUT=1 run --version 2>&1 >/dev/full) || status=$?
+[[ $status == 1 && $err == "magnifier: write error: "* ]] || fail "--version >/dev/full: exit $status, stderr '$err'"
 ((failures == 0)) && echo "magnifier.exe command line: all checks passed"
 exit $((failures > 0))

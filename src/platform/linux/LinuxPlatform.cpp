@@ -10,11 +10,14 @@
 // On a Wayland session the window stays an X11 window on Xwayland, but the screen is read through
 // the screen-cast portal: Xwayland's root window holds only the X11 windows.
 #include <QApplication>
+#include <langinfo.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/NativePlatform.h"
 #include "platform/linux/LinuxShell.h"
@@ -71,11 +74,25 @@ std::unique_ptr<wayland::PortalScreen> openPortalScreen(Registry& registry, std:
     return screen;
 }
 
+// Qt hands Xlib the window's title as UTF-8 for the legacy WM_NAME and WM_ICON_NAME, and Xlib
+// reads it in the locale's encoding: under LC_ALL=C or a Latin-2 locale "Nagyító" came out encoded
+// twice. Only the character type changes, after Qt has set the locale from the environment, so
+// messages and formats stay the user's and the programs the menu starts inherit nothing.
+bool useUtf8TextEncoding() {
+    const std::string_view codeset = nl_langinfo(CODESET);
+    if (codeset == "UTF-8" || codeset == "utf8") return true;
+    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
+        if (std::setlocale(LC_CTYPE, name) != nullptr) return true;
+    std::fprintf(stderr, "magnifier: no UTF-8 locale; window titles may show wrongly to older tools\n");
+    return false;
+}
+
 class LinuxPlatform : public NativePlatform {
 public:
     LinuxPlatform(std::unique_ptr<linuxx11::X11Display> display, int& argc, char** argv)
         : display_(std::move(display)),
           application_(argc, argv),
+          utf8Text_(useUtf8TextEncoding()),
           registry_(linuxfs::FileRegistry::defaultPath()),
           portal_(openPortalScreen(registry_, notice_)),
           changes_(*display_),
@@ -102,6 +119,7 @@ public:
 private:
     std::unique_ptr<linuxx11::X11Display> display_;
     QApplication application_;
+    [[maybe_unused]] bool utf8Text_;  // set once Qt has taken the locale from the environment
     linuxfs::FileRegistry registry_;
     std::string notice_;
     std::unique_ptr<wayland::PortalScreen> portal_;

@@ -108,8 +108,9 @@ Rect Desktop::client_geometry(WindowId window) const {
     return Rect{*x, *y, *width, *height};
 }
 
-std::optional<std::string> Desktop::caption(WindowId window) const {
-    const CommandResult result = run_command({"xprop", "-id", hex_id(window), "_NET_WM_NAME"}, env_);
+std::optional<std::string> Desktop::text_property(WindowId window, const std::string& name) const {
+    // xprop converts STRING and COMPOUND_TEXT properties to its own locale's encoding.
+    const CommandResult result = run_command({"xprop", "-id", hex_id(window), name}, merge(env_, {{"LC_ALL", "C.UTF-8"}}));
     if (!result.status.success()) return std::nullopt;
     return quoted_value(result.out);
 }

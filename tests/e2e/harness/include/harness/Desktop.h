@@ -41,7 +41,9 @@ public:
     // The client area in root coordinates, as xwininfo reports it.
     Rect client_geometry(WindowId window) const;
     // _NET_WM_NAME, or nothing while the window has none (or is gone).
-    std::optional<std::string> caption(WindowId window) const;
+    std::optional<std::string> caption(WindowId window) const { return text_property(window, "_NET_WM_NAME"); }
+    // A text property (WM_NAME, WM_ICON_NAME, ...) in UTF-8, whatever its encoding in the server.
+    std::optional<std::string> text_property(WindowId window, const std::string& name) const;
     // WM_CLASS: the instance and class names, empty while the window has none.
     std::vector<std::string> wm_class(WindowId window) const;
     // _NET_FRAME_EXTENTS, or nothing while the window manager has not set it.
