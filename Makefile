@@ -77,7 +77,7 @@ bench: build/CMakeCache.txt
 	cmake --build build -j$(JOBS) --target magnifier_tick_bench magnifier_system_bench magnifier_wayland_bench
 	./build/bench/magnifier_tick_bench
 	./build/bench/system/magnifier_system_bench $(SYSTEM_BENCH_FLAGS)
-	tests/wayland/rig.sh ./build/bench/wayland/magnifier_wayland_bench
+	testkit/rig/rig.sh ./build/bench/wayland/magnifier_wayland_bench
 
 clean:
 	rm -rf build build-asan build-win dist

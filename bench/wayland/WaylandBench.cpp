@@ -1,4 +1,4 @@
-// The Wayland capture against the X11 capture, in one run: inside tests/wayland/rig.sh, the
+// The Wayland capture against the X11 capture, in one run: inside testkit/rig/rig.sh, the
 // magnifier at 800x600, zoom 4, reads the headless GNOME desktop through the portal and
 // PipeWire; then the same program reads a private Xvfb 1280x720 through X11. The pointer keeps
 // moving (through the compositor's seat, or XWarpPointer on Xvfb) so every tick has news.
@@ -25,13 +25,13 @@
 #include <stop_token>
 #include <thread>
 
-#include "../../tests/wayland/Seat.h"
 #include "harness/Desktop.h"
 #include "harness/RegFile.h"
 #include "harness/Screen.h"
 #include "harness/TempDir.h"
 #include "harness/VirtualDisplay.h"
 #include "harness/Wait.h"
+#include "rig/Seat.h"
 
 namespace {
 
@@ -208,7 +208,7 @@ void measure_all(benchmark::State& state, const Desk& desk, const std::filesyste
 void BM_Portal(benchmark::State& state) {
     for (auto _ : state) {
         try {
-            if (std::getenv("WAYLAND_DISPLAY") == nullptr) throw std::runtime_error("run inside tests/wayland/rig.sh");
+            if (std::getenv("WAYLAND_DISPLAY") == nullptr) throw std::runtime_error("run inside testkit/rig/rig.sh");
             XDisplayPtr x = open_display(std::getenv("DISPLAY"), kTimeout);
             Seat seat;
             seat.move({640, 360});

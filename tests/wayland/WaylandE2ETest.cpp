@@ -17,7 +17,7 @@
 #include "harness/TempDir.h"
 #include "harness/VirtualDisplay.h"
 #include "harness/Wait.h"
-#include "Seat.h"
+#include "rig/Seat.h"
 
 namespace e2e {
 namespace {

@@ -29,8 +29,8 @@ SessionEnd::SessionEnd(std::function<void(int)> endSession) : endSession_(std::m
         std::fprintf(stderr, "magnifier: cannot watch for termination signals: %s\n", std::strerror(errno));
         return;
     }
-    readEnd_ = linuxfs::UniqueFd(fds[0]);
-    writeEnd_ = linuxfs::UniqueFd(fds[1]);
+    readEnd_ = posix::UniqueFd(fds[0]);
+    writeEnd_ = posix::UniqueFd(fds[1]);
     signalPipe = writeEnd_.get();
     notifier_ = std::make_unique<QSocketNotifier>(readEnd_.get(), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/linux/UniqueFd.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace platform::linuxx11 {
 
@@ -25,8 +25,8 @@ private:
     void drain();
 
     std::function<void(int)> endSession_;
-    linuxfs::UniqueFd readEnd_;
-    linuxfs::UniqueFd writeEnd_;
+    posix::UniqueFd readEnd_;
+    posix::UniqueFd writeEnd_;
     std::unique_ptr<QSocketNotifier> notifier_;
     struct sigaction previous_[3] = {};
 };

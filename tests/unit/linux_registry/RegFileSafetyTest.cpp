@@ -15,6 +15,7 @@
 #include "platform/linux/registry/FileRegistry.h"
 #include "platform/linux/registry/PosixFiles.h"
 #include "platform/linux/registry/RegFormat.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace platform::linuxfs {
 namespace {
@@ -244,7 +245,7 @@ TEST_F(RegFileSafety, AReadOnlyFileIsReadButNeverWritten) {
 TEST_F(RegFileSafety, ALockHeldTooLongFailsTheWritesOnceToldAndTheProgramGoesOn) {
     regtest::writeFile(file, regtest::kSampleFile);
     FileRegistry impatient(file, std::chrono::milliseconds(50));
-    UniqueFd held(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    posix::UniqueFd held(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     ASSERT_EQ(::flock(held.get(), LOCK_EX), 0);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(save(impatient, "Zoom", 9), kErrorRegistryIoFailed);

@@ -12,6 +12,8 @@
 
 namespace platform::linuxfs {
 
+using posix::UniqueFd;
+
 namespace {
 
 // Candidates for a damaged file's new name; past this many the folder is surely not sane.

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/UniqueFd.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace platform::linuxfs {
 
@@ -42,7 +42,7 @@ FileRead readSmallFile(const std::filesystem::path& file, std::size_t limit);
 
 // Takes an exclusive advisory lock (flock) on a folder; it is held while `lock` stays open.
 // Waits at most `wait` for another holder to let go, then gives up with ETIMEDOUT.
-int lockFolder(const std::filesystem::path& folder, std::chrono::milliseconds wait, UniqueFd& lock);
+int lockFolder(const std::filesystem::path& folder, std::chrono::milliseconds wait, posix::UniqueFd& lock);
 
 // The file a chain of symbolic links ends at (the path itself when it is no link), so that a
 // linked file is replaced where it lives and the link stays. ELOOP for a chain that never ends.
@@ -78,7 +78,7 @@ public:
 private:
     std::filesystem::path target_;
     std::filesystem::path temp_;
-    UniqueFd written_;  // kept open to tell the file's identity once it is in place
+    posix::UniqueFd written_;  // kept open to tell the file's identity once it is in place
 };
 
 }  // namespace platform::linuxfs

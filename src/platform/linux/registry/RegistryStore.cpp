@@ -67,7 +67,7 @@ std::int32_t RegistryStore::update(const std::function<bool(RegDocument&)>& edit
         batch_.changed = edit(*batch_.doc) || batch_.changed;
         return ERROR_SUCCESS;
     }
-    UniqueFd lock;
+    posix::UniqueFd lock;
     if (auto status = acquire(lock)) return status;
     auto current = read();
     RegDocument doc = current->doc;
@@ -92,7 +92,7 @@ std::int32_t RegistryStore::commitBatch() {
     return write(std::move(*done.doc), *done.base);
 }
 
-std::int32_t RegistryStore::acquire(UniqueFd& lock) {
+std::int32_t RegistryStore::acquire(posix::UniqueFd& lock) {
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
     if (ec) return failed("cannot create the folder of", ec.value());

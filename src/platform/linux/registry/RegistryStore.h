@@ -60,7 +60,7 @@ private:
     };
     std::shared_ptr<const Loaded> read() const;
     // Takes the lock and tidies up after killed writers; the status, 0 when locked.
-    std::int32_t acquire(UniqueFd& lock);
+    std::int32_t acquire(posix::UniqueFd& lock);
     std::int32_t write(RegDocument doc, const Loaded& base);
     std::int32_t failed(const char* what, int error);
 
@@ -76,7 +76,7 @@ private:
     struct Batch {
         int depth = 0;
         std::int32_t status = 0;
-        UniqueFd lock;
+        posix::UniqueFd lock;
         std::shared_ptr<const Loaded> base;
         std::shared_ptr<RegDocument> doc;
         bool changed = false;

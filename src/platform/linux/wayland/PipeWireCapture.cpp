@@ -52,7 +52,7 @@ PipeWireCapture::PipeWireCapture(std::vector<StreamPlacement> streams) : canvas_
     events_.process = &PipeWireCapture::onProcess;
 }
 
-std::unique_ptr<PipeWireCapture> PipeWireCapture::open(UniqueFd remote, std::vector<StreamPlacement> streams,
+std::unique_ptr<PipeWireCapture> PipeWireCapture::open(posix::UniqueFd remote, std::vector<StreamPlacement> streams,
                                                        std::string& error) {
     pw_init(nullptr, nullptr);
     auto capture = std::make_unique<PipeWireCapture>(std::move(streams));
@@ -60,7 +60,7 @@ std::unique_ptr<PipeWireCapture> PipeWireCapture::open(UniqueFd remote, std::vec
     return capture;
 }
 
-bool PipeWireCapture::connect(UniqueFd remote, std::string& error) {
+bool PipeWireCapture::connect(posix::UniqueFd remote, std::string& error) {
     loop_.reset(pw_thread_loop_new("magnifier-capture", nullptr));
     if (!loop_) {
         error = "cannot start PipeWire's loop";

@@ -16,11 +16,9 @@
 #include <vector>
 
 #include "platform/linux/wayland/FrameCanvas.h"
-#include "platform/linux/UniqueFd.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace platform::wayland {
-
-using linuxfs::UniqueFd;
 
 class PipeWireCapture {
 public:
@@ -28,7 +26,7 @@ public:
     explicit PipeWireCapture(std::vector<StreamPlacement> streams);
     // Connects to the PipeWire remote the portal opened and asks for every stream. Nothing, and
     // `error` set, when PipeWire cannot be reached.
-    static std::unique_ptr<PipeWireCapture> open(UniqueFd remote, std::vector<StreamPlacement> streams,
+    static std::unique_ptr<PipeWireCapture> open(posix::UniqueFd remote, std::vector<StreamPlacement> streams,
                                                  std::string& error);
     ~PipeWireCapture();
     PipeWireCapture(const PipeWireCapture&) = delete;
@@ -66,7 +64,7 @@ private:
         void operator()(pw_core* core) const { pw_core_disconnect(core); }
     };
 
-    bool connect(UniqueFd remote, std::string& error);
+    bool connect(posix::UniqueFd remote, std::string& error);
     bool connectStream(Stream& stream, std::string& error);
     static void onParamChanged(void* data, uint32_t id, const spa_pod* param);
     static void onStateChanged(void* data, pw_stream_state old, pw_stream_state state, const char* error);

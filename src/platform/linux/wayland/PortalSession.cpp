@@ -218,7 +218,7 @@ std::optional<PortalStart> PortalSession::start(const std::string& restoreToken,
     }
     const auto descriptor = opened.arguments().first().value<QDBusUnixFileDescriptor>();
     // The message owns its descriptor; ours is a copy that outlives it.
-    result.pipewire = UniqueFd(descriptor.isValid() ? ::fcntl(descriptor.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1);
+    result.pipewire = posix::UniqueFd(descriptor.isValid() ? ::fcntl(descriptor.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1);
     if (!result.pipewire.valid()) {
         error = "the screen-cast portal gave no PipeWire connection";
         return std::nullopt;

@@ -13,11 +13,9 @@
 #include <vector>
 
 #include "platform/linux/wayland/FrameCanvas.h"
-#include "platform/linux/UniqueFd.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace platform::wayland {
-
-using linuxfs::UniqueFd;
 
 struct PortalTimeouts {
     std::chrono::milliseconds call{10000};    // a step the portal answers by itself
@@ -26,7 +24,7 @@ struct PortalTimeouts {
 
 struct PortalStart {
     std::vector<StreamPlacement> streams;
-    UniqueFd pipewire;         // the PipeWire remote holding only the shared streams
+    posix::UniqueFd pipewire;  // the PipeWire remote holding only the shared streams
     std::string restoreToken;  // for the next start; empty when the portal gave none
 };
 

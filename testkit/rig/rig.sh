@@ -4,7 +4,7 @@
 # screen-cast portal (xdg-desktop-portal with its GNOME back end). Runs the given command inside
 # it with WAYLAND_DISPLAY, DISPLAY, XAUTHORITY, DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR set,
 # then stops every process it started, by PID, and removes its folder.
-# Usage: tests/wayland/rig.sh COMMAND [ARG...]   (exit status: the command's; 3 if the rig failed)
+# Usage: testkit/rig/rig.sh COMMAND [ARG...]   (exit status: the command's; 3 if the rig failed)
 set -uo pipefail
 
 rig=$(mktemp -d /tmp/magnifier-rig.XXXXXX)

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <utility>
 
-namespace platform::linuxfs {
+namespace platform::posix {
 
 class UniqueFd {
 public:
@@ -39,4 +39,4 @@ private:
     int fd_ = -1;
 };
 
-}  // namespace platform::linuxfs
+}  // namespace platform::posix
