@@ -103,6 +103,12 @@ protected:
         collect(hint, sourceSize);
         return drawIfDecided(width, height);
     }
+    // A tick with the picture on the left half and `second` on the right.
+    bool tickWithTwoPictures(const PictureRef& second) {
+        record.paint(picture, StretchRect{0, 0, 10, 20}, StretchRect{0, 0, 10, 10});
+        record.paint(second, StretchRect{10, 0, 10, 20}, StretchRect{0, 0, 4, 4});
+        return drawIfDecided();
+    }
     bool drawIfDecided(int width = 20, int height = 20) {
         if (!record.decide(width, height)) return false;
         record.drawn(true);
@@ -216,16 +222,11 @@ TEST_F(FrameRecordTest, OnlyPixelsTheStretchReadsCount) {
 
 TEST_F(FrameRecordTest, EachOfSeveralPicturesIsCompared) {
     const auto second = std::make_shared<TestPicture>(source.add(4, 4));
-    const auto twoPictures = [&] {
-        record.paint(picture, StretchRect{0, 0, 10, 20}, StretchRect{0, 0, 10, 10});
-        record.paint(second, StretchRect{10, 0, 10, 20}, StretchRect{0, 0, 4, 4});
-        return drawIfDecided();
-    };
-    ASSERT_TRUE(twoPictures());
-    EXPECT_FALSE(twoPictures());
+    ASSERT_TRUE(tickWithTwoPictures(second));
+    EXPECT_FALSE(tickWithTwoPictures(second));
     source.setPixel(second->bitmap(), 3, 3, 0xABCDEF);
-    EXPECT_TRUE(twoPictures());
-    EXPECT_FALSE(twoPictures());
+    EXPECT_TRUE(tickWithTwoPictures(second));
+    EXPECT_FALSE(tickWithTwoPictures(second));
 }
 
 TEST_F(FrameRecordTest, UnreadablePixelsAreDrawnEveryTickAsBlack) {
@@ -338,14 +339,9 @@ TEST_F(ScreenPictures, AScreenThatCannotTellHasItsPixelsCompared) {
 TEST_F(ScreenPictures, APictureNotFromTheScreenMakesEveryPictureCompared) {
     source.answer = ScreenChange::none;
     const auto other = std::make_shared<TestPicture>(source.add(4, 4));
-    const auto twoPictures = [&] {
-        record.paint(picture, StretchRect{0, 0, 10, 20}, StretchRect{0, 0, 10, 10});
-        record.paint(other, StretchRect{10, 0, 10, 20}, StretchRect{0, 0, 4, 4});
-        return drawIfDecided();
-    };
-    ASSERT_TRUE(twoPictures());
+    ASSERT_TRUE(tickWithTwoPictures(other));
     EXPECT_FALSE(record.drawsDirect());
-    EXPECT_FALSE(twoPictures());
+    EXPECT_FALSE(tickWithTwoPictures(other));
     EXPECT_EQ(source.reads, 4);
 }
 
