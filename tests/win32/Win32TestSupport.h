@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/Services.h"
-#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32Toolkit.h"
 #include "platform/win32/Win32Graphics.h"
 #include "platform/win32/Win32Menus.h"
 #include "platform/win32/Win32Registry.h"

@@ -104,7 +104,7 @@ void FakeForm::Print(const std::string& text) {
 void FakeForm::tick() {
     events_.Timer1_Timer();
     soft::Surface surface{client_.data(), clientWidth_, clientHeight_, clientWidth_};
-    if (frame_.finish(surface, nullptr)) ++frames_;
+    if (frame_.finish(surface, nullptr)) stats_.count();
 }
 
 void FakeForm::keyDown(std::int16_t keyCode, std::int16_t shift) { events_.Form_KeyDown(keyCode, shift); }

@@ -9,6 +9,7 @@
 #include "platform/FormToolkit.h"
 #include "platform/fake/FakeScreen.h"
 #include "platform/fake/FakeWindowSystem.h"
+#include "platform/soft/FrameStats.h"
 #include "platform/soft/SoftGraphics.h"
 #include "platform/soft/ViewFrame.h"
 
@@ -86,7 +87,7 @@ public:
     int resizeEvents() const { return resizeEvents_; }
     int paints() const { return paints_; }
     // Ticks that changed the client area.
-    int frames() const { return frames_; }
+    int frames() const { return static_cast<int>(stats_.frames()); }
 
 private:
     void resizeClient(int width, int height);
@@ -115,7 +116,7 @@ private:
     int captionWrites_ = 0;
     int resizeEvents_ = 0;
     int paints_ = 0;
-    int frames_ = 0;
+    soft::FrameStats stats_;
 };
 
 class FakeToolkit : public FormToolkit {

@@ -22,7 +22,7 @@
 #include "platform/NativePlatform.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/X11Changes.h"
-#include "platform/linux/QtForms.h"
+#include "platform/linux/QtToolkit.h"
 #include "platform/linux/QtMenus.h"
 #include "platform/linux/SessionEnd.h"
 #include "platform/linux/X11Display.h"

@@ -1,16 +1,12 @@
 #pragma once
-// One tick's drawing of a view, collected and put on the surface at the end of the tick only when
-// it would change something there. A magnifier mostly looks at a still screen: then the layout
-// (where the picture comes from, where it goes, which texts lie over it) is the same as last time,
-// the screen source can often tell without reading that nothing under the picture changed, and
-// otherwise the few source pixels read are compared with the last ones. Its own repaint, seen
-// through the screen, thus stops once the picture has converged.
-#include <cstdint>
+// A view drawn by the program into memory: one tick's drawing is collected, a frame record
+// decides at the end of the tick whether it would change anything on the surface, and only then
+// is it stretched onto the surface, texts over the picture.
 #include <string>
-#include <vector>
 
 #include "platform/Picture.h"
-#include "platform/soft/ScreenSource.h"
+#include "platform/soft/FrameRecord.h"
+#include "platform/soft/FrameSource.h"
 #include "platform/soft/SoftGraphics.h"
 #include "platform/soft/Stretch.h"
 #include "platform/soft/Surface.h"
@@ -27,46 +23,44 @@ public:
 
 class ViewFrame {
 public:
-    explicit ViewFrame(SoftGraphics& graphics) : graphics_(graphics), screen_(graphics.screen()) {}
+    explicit ViewFrame(SoftGraphics& graphics) : graphics_(graphics), source_(graphics), record_(source_) {}
+    ViewFrame(const ViewFrame&) = delete;
+    ViewFrame& operator=(const ViewFrame&) = delete;
 
-    void paint(const PictureRef& picture, const StretchRect& dest, const StretchRect& source);
-    void print(float x, float y, const std::string& text);
+    void paint(const PictureRef& picture, const StretchRect& dest, const StretchRect& source) {
+        record_.paint(picture, dest, source);
+    }
+    void print(float x, float y, const std::string& text) { record_.print(x, y, text); }
     // What is on the surface can no longer be trusted (shown again, exposed, resized): the next
     // finish() draws everything.
-    void invalidate() { shownValid_ = false; }
+    void invalidate() { record_.invalidate(); }
     // Draws the collected operations on `to`, unless the result would equal what the last draw
     // left there; true when it drew. Either way the collection starts afresh.
     bool finish(const Surface& to, TextPainter* texts);
     // Forgets the collected operations without drawing them.
-    void discard() { pending_.clear(); }
+    void discard() { record_.discard(); }
 
 private:
-    struct Operation {
-        // A picture to stretch, or a text when `text` is set.
-        PictureRef picture;
-        bool fromScreen = false;
-        int originX = 0, originY = 0, bitmapWidth = 0, bitmapHeight = 0;
-        StretchRect dest, source;
-        bool isText = false;
-        float x = 0, y = 0;
-        std::string text;
-        bool sameLayout(const Operation& other) const;
+    // The bitmaps' pixels from the graphics, the changes from its screen.
+    class GraphicsSource : public FrameSource {
+    public:
+        explicit GraphicsSource(SoftGraphics& graphics) : graphics_(graphics) {}
+        bool bitmapSize(Handle bitmap, int& width, int& height) override;
+        std::optional<ConstSurface> bitmapPixels(Handle bitmap, const PixelBounds& bounds) override;
+        bool screenOrigin(Handle bitmap, int& x, int& y) override;
+        Rect screenBounds() const override;
+        ScreenChange changedSinceLastCheck(const Rect& area) override;
+
+    private:
+        SoftGraphics& graphics_;
     };
-    // The source pixels a picture operation reads, in screen coordinates, clipped to the screen.
-    Rect screenArea(const Operation& op, const PixelBounds& bounds) const;
-    // Whether the pixels the operation reads differ from `last`; refreshes `last`.
-    bool pixelsChanged(const Operation& op, std::vector<std::uint32_t>& last);
+
+    // The draw step: the record's frame onto `to`; false when a text was left out.
+    bool draw(const Surface& to, TextPainter* texts);
 
     SoftGraphics& graphics_;
-    ScreenSource& screen_;
-    std::vector<Operation> pending_;
-    std::vector<Operation> shown_;
-    std::vector<Operation> spare_;  // storage for the next tick's operations
-    // Per picture operation of the shown frame: the source pixels it stretched.
-    std::vector<std::vector<std::uint32_t>> shownPixels_;
-    int shownWidth_ = 0;
-    int shownHeight_ = 0;
-    bool shownValid_ = false;
+    GraphicsSource source_;
+    FrameRecord record_;
 };
 
 }  // namespace platform::soft

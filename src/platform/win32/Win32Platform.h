@@ -1,7 +1,7 @@
 #pragma once
 // The Windows build's platform: user32, gdi32, advapi32, shell32 and the OLE picture factory.
 #include "platform/NativePlatform.h"
-#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32Toolkit.h"
 #include "platform/win32/Win32Graphics.h"
 #include "platform/win32/Win32Menus.h"
 #include "platform/win32/Win32Registry.h"

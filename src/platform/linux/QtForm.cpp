@@ -1,0 +1,220 @@
+#include "platform/linux/QtForm.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <algorithm>
+
+#include "base/Arithmetic.h"
+#include "platform/linux/KeyCodes.h"
+#include "platform/linux/WindowIcon.h"
+
+namespace platform::linuxx11 {
+
+QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
+               soft::SoftGraphics& graphics, soft::FrameStats& stats)
+    : events_(events),
+      display_(display),
+      windows_(windows),
+      stats_(stats),
+      guard_([this] {
+          timer_.stop();
+          QCoreApplication::exit(1);
+      }),
+      frame_(graphics) {
+    widget_ = std::make_unique<FormWidget>(*this);
+    caption_ = design.caption;
+    widget_->setWindowTitle(QString::fromStdString(caption_));
+    widget_->resize(design.clientWidth, design.clientHeight);
+    hwnd_ = static_cast<Handle>(widget_->winId());
+    // The form's own procedure, at the end of the window's chain.
+    windows_.registerWindow(
+        hwnd_, [this](std::uint32_t message, WParam wParam, LParam lParam) { return handleMessage(message, wParam, lParam); });
+    buffer_ = std::make_unique<X11BackBuffer>(display_, hwnd_);
+
+    // The window manager's frame is known before the window is shown, so that the outer size
+    // read at start-up is the size the user will see.
+    expectedFrame_ = windows_.requestFrameExtents(hwnd_).value_or(FrameExtents{});
+
+    gone_ = std::make_unique<WindowGone>(hwnd_, [this] { windowDestroyed(); });
+
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(design.timerIntervalMs);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+    timer_.start();
+}
+
+QtForm::~QtForm() {
+    timer_.stop();
+    windows_.unregisterWindow(hwnd_);
+    buffer_.reset();
+    widget_.reset();
+    XSync(display_.get(), kXFalse);
+}
+
+LResult QtForm::send(std::uint32_t message, WParam wParam, LParam lParam) {
+    LResult result = 0;
+    guard_.run([&] { result = windows_.sendMessage(hwnd_, message, wParam, lParam); });
+    return result;
+}
+
+LResult QtForm::handleMessage(std::uint32_t message, WParam wParam, LParam lParam) {
+    const auto x = static_cast<float>(static_cast<std::int16_t>(lParam & 0xFFFF));
+    const auto y = static_cast<float>(static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
+    const auto shift = static_cast<std::int16_t>(shiftStateFor(QGuiApplication::keyboardModifiers()));
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            auto key = static_cast<std::int16_t>(wParam & 0xFFFF);
+            events_.Form_KeyDown(key, shift);
+            return 0;
+        }
+        case WM_LBUTTONUP: events_.Form_MouseUp(1, shift, x, y); return 0;
+        case WM_RBUTTONUP: events_.Form_MouseUp(2, shift, x, y); return 0;
+        case WM_MBUTTONUP: events_.Form_MouseUp(4, shift, x, y); return 0;
+        case WM_SIZE: events_.Form_Resize(); return 0;
+        case WM_CLOSE: {
+            std::int16_t cancel = 0;
+            events_.Form_Unload(cancel);
+            if (cancel != 0) return 0;
+            timer_.stop();
+            return 1;
+        }
+        default: return 0;
+    }
+}
+
+bool QtForm::closeFromSession() { return windowGone_ || widget_->close(); }
+
+void QtForm::windowDestroyed() {
+    // Nothing asked first, so the unload runs now, as for a close, and the program ends with it.
+    windowGone_ = true;
+    timer_.stop();
+    if (send(WM_CLOSE, 0, 0) != 0) QCoreApplication::exit(0);
+}
+
+void QtForm::loadAndShow() {
+    guard_.run([&] { events_.Form_Load(); });
+    widget_->show();
+    // The first picture is made as soon as the event loop runs, not one timer interval later:
+    // it is then ready when the window manager maps the window.
+    QTimer::singleShot(0, widget_.get(), [this] {
+        if (timer_.isActive()) tick();
+    });
+    // The icon is drawn after the first picture, which need not wait for it: window managers
+    // take up an icon set later as well.
+    QTimer::singleShot(0, widget_.get(), [this] { widget_->setWindowIcon(windowIcon()); });
+}
+
+void QtForm::tick() {
+    guard_.run([&] { events_.Timer1_Timer(); });
+    if (windowGone_) {
+        frame_.discard();
+        return;
+    }
+    // Where the user looks: why the screen is read another way than expected.
+    if (!notice_.empty()) frame_.print(4, 4, notice_);
+    // Only what changes the picture reaches the window; a still screen costs no X request.
+    if (!buffer_->prepare(widget_->width(), widget_->height())) {
+        frame_.discard();
+        return;
+    }
+    if (buffer_->draw(frame_)) {
+        present();
+        stats_.count();
+    }
+}
+
+std::string QtForm::Caption() const { return widget_->windowTitle().toStdString(); }
+
+void QtForm::setCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    widget_->setWindowTitle(QString::fromStdString(caption));
+}
+
+FrameExtents QtForm::frame() const {
+    if (widget_->isVisible()) {
+        if (auto live = windows_.frameExtents(hwnd_)) return *live;
+    }
+    return expectedFrame_;
+}
+
+float QtForm::Width() const {
+    const FrameExtents f = frame();
+    return base::pixelsToTwips(widget_->width() + f.left + f.right);
+}
+
+float QtForm::Height() const {
+    const FrameExtents f = frame();
+    return base::pixelsToTwips(widget_->height() + f.top + f.bottom);
+}
+
+void QtForm::setClientSize(int width, int height) {
+    sizeWrite_ = true;
+    widget_->resize(std::max(1, width), std::max(1, height));
+    sizeWrite_ = false;
+    send(WM_SIZE, 0, pointParam(widget_->width(), widget_->height()));
+}
+
+void QtForm::setWidth(float twips) {
+    const FrameExtents f = frame();
+    setClientSize(base::twipsToPixels(twips) - f.left - f.right, widget_->height());
+}
+
+void QtForm::setHeight(float twips) {
+    const FrameExtents f = frame();
+    setClientSize(widget_->width(), base::twipsToPixels(twips) - f.top - f.bottom);
+}
+
+float QtForm::Left() const {
+    if (widget_->isVisible()) {
+        Rect rect;
+        if (windows_.GetWindowRect(hwnd_, rect)) return base::pixelsToTwips(rect.left);
+    }
+    return base::pixelsToTwips(widget_->geometry().x() - frame().left);
+}
+
+float QtForm::Top() const {
+    if (widget_->isVisible()) {
+        Rect rect;
+        if (windows_.GetWindowRect(hwnd_, rect)) return base::pixelsToTwips(rect.top);
+    }
+    return base::pixelsToTwips(widget_->geometry().y() - frame().top);
+}
+
+void QtForm::moveOuterTo(int left, int top) {
+    // The client area is placed, with the frame the window manager gives it around: before the
+    // window is first shown Qt does not know that frame, and would put the client where the
+    // frame's corner belongs.
+    const FrameExtents f = frame();
+    widget_->setGeometry(left + f.left, top + f.top, widget_->width(), widget_->height());
+}
+
+void QtForm::setLeft(float twips) { moveOuterTo(base::twipsToPixels(twips), base::twipsToPixels(Top())); }
+
+void QtForm::setTop(float twips) { moveOuterTo(base::twipsToPixels(Left()), base::twipsToPixels(twips)); }
+
+int QtForm::WindowState() const {
+    const Qt::WindowStates state = widget_->windowState();
+    if (state & Qt::WindowMinimized) return WINDOW_MINIMIZED;
+    if (state & Qt::WindowMaximized) return WINDOW_MAXIMIZED;
+    return WINDOW_NORMAL;
+}
+
+float QtForm::ScaleWidth() const { return static_cast<float>(widget_->width()); }
+float QtForm::ScaleHeight() const { return static_cast<float>(widget_->height()); }
+
+void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2,
+                          float w2, float h2) {
+    frame_.paint(picture, soft::StretchRect{x1, y1, w1, h1}, soft::StretchRect{x2, y2, w2, h2});
+}
+
+void QtForm::Print(const std::string& text) { frame_.print(currentX_, currentY_, text); }
+
+void QtForm::present() {
+    if (windowGone_) return;
+    buffer_->present(widget_->width(), widget_->height());
+}
+
+}  // namespace platform::linuxx11

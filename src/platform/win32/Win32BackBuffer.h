@@ -1,0 +1,41 @@
+#pragma once
+// The client picture of a form's window: a bitmap like the window's, selected into a memory
+// context. A tick's frame is drawn on it whole, picture and texts, and only then copied to the
+// window, so the window never shows a picture without its texts.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/soft/FrameRecord.h"
+#include "platform/win32/Win32Handles.h"
+
+namespace platform::win32 {
+
+class BackBuffer {
+public:
+    // A black picture of this size for the window; nothing when GDI cannot make one.
+    static std::unique_ptr<BackBuffer> create(HWND window, int width, int height);
+    BackBuffer(const BackBuffer&) = delete;
+    BackBuffer& operator=(const BackBuffer&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // Draws a frame, in order: pictures stretched, texts over them.
+    void draw(const std::vector<soft::FrameOperation>& frame);
+    // Copies the picture to (0, 0) of a device context of the window.
+    void copyTo(HDC dc) const;
+
+private:
+    BackBuffer() = default;
+    void stretch(const soft::FrameOperation& picture);
+    void drawText(float x, float y, const std::string& text);
+
+    int width_ = 0;
+    int height_ = 0;
+    GdiObject<HBITMAP> bitmap_;
+    MemoryDc dc_;
+    std::optional<Selection> selected_;  // goes first, so the bitmap is out before both are deleted
+};
+
+}  // namespace platform::win32
