@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "base/Version.h"
 #include "platform/CommandLineAnswer.h"
 #include "Win32TestSupport.h"
 
@@ -43,10 +44,11 @@ TEST(CommandLineAnswer, WithoutAnOutputShowsAMessageBoxTitledMagnifier) {
             ::Sleep(20);
         }
     });
-    platform::showCommandLineAnswer("magnifier 1.2.0\n", false);
+    const std::string version(base::kVersion);
+    platform::showCommandLineAnswer("magnifier " + version + "\n", false);
     answered = true;
     user.join();
-    EXPECT_EQ(shown, L"magnifier 1.2.0");
+    EXPECT_EQ(shown, L"magnifier " + std::wstring(version.begin(), version.end()));
 }
 
 }  // namespace

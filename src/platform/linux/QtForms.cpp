@@ -10,13 +10,14 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 #include "base/Arithmetic.h"
 #include "base/DebugSwitches.h"
 #include "base/FatalError.h"
+#include "base/Version.h"
+#include "base/Warn.h"
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WindowIcon.h"
 
@@ -156,10 +157,10 @@ QtForm::~QtForm() {
     timer_.stop();
     // Frame counts for measuring the cost of a frame from outside.
     if (base::debugSwitches().frameStats) {
-        std::fprintf(stderr, "magnifier: frames %lu\n", frames_);
+        base::warn("frames " + std::to_string(frames_));
         // On the monotonic clock every process shares, for measuring the start-up from outside.
         const auto first = std::chrono::duration_cast<std::chrono::microseconds>(firstFrame_.time_since_epoch());
-        std::fprintf(stderr, "magnifier: first frame at %lld us\n", static_cast<long long>(first.count()));
+        base::warn("first frame at " + std::to_string(first.count()) + " us");
     }
     windows_.unregisterWindow(hwnd_);
     if (gc_ != nullptr) XFreeGC(display_.get(), gc_);
@@ -193,9 +194,9 @@ LResult QtForm::handleMessage(std::uint32_t message, WParam wParam, LParam lPara
             events_.Form_KeyDown(key, shift);
             return 0;
         }
-        case WM_LBUTTONUP: events_.Form_MouseUp(1, shift, x, y); return 0;
-        case WM_RBUTTONUP: events_.Form_MouseUp(2, shift, x, y); return 0;
-        case WM_MBUTTONUP: events_.Form_MouseUp(4, shift, x, y); return 0;
+        case WM_LBUTTONUP: events_.Form_MouseUp(vbLeftButton, shift, x, y); return 0;
+        case WM_RBUTTONUP: events_.Form_MouseUp(vbRightButton, shift, x, y); return 0;
+        case WM_MBUTTONUP: events_.Form_MouseUp(vbMiddleButton, shift, x, y); return 0;
         case WM_SIZE: events_.Form_Resize(); return 0;
         case WM_CLOSE: {
             std::int16_t cancel = 0;
@@ -367,7 +368,7 @@ std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents
 float QtToolkit::ScreenWidth() const { return base::pixelsToTwips(DisplayWidth(display_.get(), display_.screen())); }
 float QtToolkit::ScreenHeight() const { return base::pixelsToTwips(DisplayHeight(display_.get(), display_.screen())); }
 
-AppVersion QtToolkit::version() const { return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH}; }
+AppVersion QtToolkit::version() const { return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch}; }
 
 int QtToolkit::run() { return QApplication::exec(); }
 

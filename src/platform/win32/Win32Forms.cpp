@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <stdexcept>
@@ -10,6 +9,8 @@
 #include "base/Arithmetic.h"
 #include "base/DebugSwitches.h"
 #include "base/FatalError.h"
+#include "base/Version.h"
+#include "base/Warn.h"
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/resources/ResourceIds.h"
 
@@ -26,9 +27,9 @@ HWND windowOf(Handle hwnd) { return fromHandle<HWND>(hwnd); }
 
 std::int16_t shiftState(bool shift, bool control) {
     std::int16_t state = 0;
-    if (shift) state |= 1;
-    if (control) state |= 2;
-    if (::GetKeyState(VK_MENU) < 0) state |= 4;
+    if (shift) state |= vbShiftMask;
+    if (control) state |= vbCtrlMask;
+    if (::GetKeyState(VK_MENU) < 0) state |= vbAltMask;
     return state;
 }
 
@@ -189,7 +190,9 @@ LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lP
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
             if (routesEvents()) {
-                const std::int16_t button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
+                const std::int16_t button = message == WM_LBUTTONUP   ? vbLeftButton
+                                            : message == WM_RBUTTONUP ? vbRightButton
+                                                                      : vbMiddleButton;
                 const std::int16_t shift = shiftState((wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
                 const auto x = static_cast<float>(GET_X_LPARAM(lParam));
                 const auto y = static_cast<float>(GET_Y_LPARAM(lParam));
@@ -498,7 +501,7 @@ float Win32Toolkit::ScreenWidth() const { return base::pixelsToTwips(::GetSystem
 float Win32Toolkit::ScreenHeight() const { return base::pixelsToTwips(::GetSystemMetrics(SM_CYSCREEN)); }
 
 AppVersion Win32Toolkit::version() const {
-    return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH};
+    return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch};
 }
 
 void Win32Toolkit::quit(int status) {
@@ -519,7 +522,7 @@ int Win32Toolkit::run() {
     }
     if (failureStatus_) status = *failureStatus_;
     if (base::debugSwitches().frameStats) {
-        std::fprintf(stderr, "magnifier: frames %lu\n", frames_);
+        base::warn("frames " + std::to_string(frames_));
     }
     return status;
 }
