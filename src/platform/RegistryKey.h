@@ -22,8 +22,7 @@ public:
     std::int32_t create(Handle root, const std::string& path, std::uint32_t access);
 
     // RegQueryValueEx and RegSetValueEx on this key.
-    std::int32_t query(const std::string& valueName, std::uint32_t* type, std::uint8_t* data,
-                       std::uint32_t* dataSize);
+    std::int32_t query(const std::string& valueName, std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize);
     std::int32_t set(const std::string& valueName, std::uint32_t type, const std::uint8_t* data,
                      std::uint32_t dataSize);
     // A REG_SZ value: the text and its terminating zero, as the registry stores strings.

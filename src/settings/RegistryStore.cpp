@@ -69,8 +69,8 @@ bool saveLanguage(std::int32_t value) {
 
 std::int32_t loadSetting(const std::string& programKeyName, const std::string& valueName, std::int32_t defaultValue) {
     std::int32_t value = 0;
-    if (regReadWord(platform::HKEY_CURRENT_USER, base::programKeyPath(programKeyName), valueName, defaultValue, value) !=
-        platform::ERROR_SUCCESS) {
+    if (regReadWord(platform::HKEY_CURRENT_USER, base::programKeyPath(programKeyName), valueName, defaultValue,
+                    value) != platform::ERROR_SUCCESS) {
         return defaultValue;
     }
     return value;

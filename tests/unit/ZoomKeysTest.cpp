@@ -55,9 +55,9 @@ TEST_F(ZoomKeysTest, MinusStopsAtOne) {
 }
 
 TEST_F(ZoomKeysTest, ShiftControlAndAltDoNotMatter) {
-    for (std::int16_t shift : {platform::vbShiftMask, platform::vbCtrlMask, platform::vbAltMask,
-                               static_cast<std::int16_t>(platform::vbShiftMask | platform::vbCtrlMask |
-                                                         platform::vbAltMask)}) {
+    for (std::int16_t shift :
+         {platform::vbShiftMask, platform::vbCtrlMask, platform::vbAltMask,
+          static_cast<std::int16_t>(platform::vbShiftMask | platform::vbCtrlMask | platform::vbAltMask)}) {
         window.setSize(5);
         form->keyDown(kPlus, shift);
         EXPECT_EQ(window.size(), 6) << shift;

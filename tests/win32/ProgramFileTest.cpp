@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Win32TestSupport.h"
 #include "base/Version.h"
+#include "Win32TestSupport.h"
 
 namespace win32test {
 namespace {

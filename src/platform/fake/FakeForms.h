@@ -126,7 +126,9 @@ public:
     std::unique_ptr<Form> createForm(const FormDesign& design, FormEvents& events) override;
     float ScreenWidth() const override { return base::pixelsToTwips(screen_.width()); }
     float ScreenHeight() const override { return base::pixelsToTwips(screen_.height()); }
-    AppVersion version() const override { return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch}; }
+    AppVersion version() const override {
+        return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch};
+    }
     int run() override { return 0; }
 
     // The form made last (owned by whoever asked for it).

@@ -368,7 +368,9 @@ std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents
 float QtToolkit::ScreenWidth() const { return base::pixelsToTwips(DisplayWidth(display_.get(), display_.screen())); }
 float QtToolkit::ScreenHeight() const { return base::pixelsToTwips(DisplayHeight(display_.get(), display_.screen())); }
 
-AppVersion QtToolkit::version() const { return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch}; }
+AppVersion QtToolkit::version() const {
+    return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch};
+}
 
 int QtToolkit::run() { return QApplication::exec(); }
 

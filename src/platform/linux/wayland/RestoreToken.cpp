@@ -30,7 +30,8 @@ std::string loadRestoreToken(Registry& registry) {
 
 std::int32_t saveRestoreToken(Registry& registry, const std::string& token) {
     RegistryKey key(registry);
-    const std::int32_t opened = key.create(HKEY_CURRENT_USER, base::programKeyPath(), KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
+    const std::int32_t opened =
+        key.create(HKEY_CURRENT_USER, base::programKeyPath(), KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
     if (opened != ERROR_SUCCESS) return opened;
     const std::int32_t status = key.setString(kRestoreTokenValue, token);
     const std::int32_t closed = key.close();
