@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "base/Version.h"
+
 namespace app {
 namespace {
 
@@ -34,7 +36,7 @@ CommandLineAnswer parseCommandLine(const std::vector<std::string_view>& args) {
         }
     }
     if (help) return {CommandLineRequest::Help, std::string(kUsage), 0};
-    if (version) return {CommandLineRequest::Version, "magnifier " MAGNIFIER_VERSION "\n", 0};
+    if (version) return {CommandLineRequest::Version, "magnifier " + std::string(base::kVersion) + "\n", 0};
     return {};
 }
 

@@ -35,9 +35,9 @@ void FrmMain::setLang(std::int32_t language) {
 }
 
 void FrmMain::keyZoom(std::int16_t keyCode, std::int16_t /*shift*/) {
-    if (keyCode == VK_ADD) {
+    if (keyCode == platform::VK_ADD) {
         stepZoom(+1);
-    } else if (keyCode == VK_SUBTRACT) {
+    } else if (keyCode == platform::VK_SUBTRACT) {
         stepZoom(-1);
     }
 }
@@ -91,7 +91,7 @@ void FrmMain::Form_Unload(std::int16_t& /*cancel*/) {
 void FrmMain::Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) { keyZoom(keyCode, shift); }
 
 void FrmMain::Form_MouseUp(std::int16_t button, std::int16_t /*shift*/, float /*x*/, float /*y*/) {
-    if (button != 2) return;
+    if (button != platform::vbRightButton) return;
     menu::runContextCommand(*this, menu::showContextMenu(*this));
 }
 

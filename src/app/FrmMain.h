@@ -18,8 +18,6 @@ namespace app {
 
 // Painted at the bottom right of the view in every language.
 inline constexpr const char* kCreditLine = "\xC2\xA9 Orlenda";
-inline constexpr std::int16_t VK_ADD = 107;
-inline constexpr std::int16_t VK_SUBTRACT = 109;
 
 class FrmMain : public platform::FormEvents, public menu::ContextMenuHost {
 public:
@@ -45,7 +43,7 @@ public:
     platform::Form& form() { return *mForm; }
     const platform::Form& form() const override { return *mForm; }
 
-    // One zoom step for the keypad plus (107) and minus (109) keys; other keys do nothing.
+    // One zoom step for the keypad plus (VK_ADD) and minus (VK_SUBTRACT) keys; other keys do nothing.
     void keyZoom(std::int16_t keyCode, std::int16_t shift);
     // Stores the language for the tool family, then uses it.
     void setLang(std::int32_t language) override;

@@ -1,12 +1,9 @@
 #include "base/FatalError.h"
 
-#include <cstdio>
+#include "base/Warn.h"
 
 namespace base {
 
-void reportFatal(const char* what) {
-    std::fprintf(stderr, "magnifier: %s\n", what);
-    std::fflush(stderr);
-}
+void reportFatal(const char* what) { warn(what); }
 
 }  // namespace base

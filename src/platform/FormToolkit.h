@@ -21,7 +21,7 @@ public:
     // Setting `cancel` to non-zero keeps the form open.
     virtual void Form_Unload(std::int16_t& cancel) = 0;
     virtual void Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) = 0;
-    // Button codes: 1 left, 2 right, 4 middle. Position in the client's drawing scale.
+    // Button codes vbLeftButton, vbRightButton, vbMiddleButton. Position in the client's drawing scale.
     virtual void Form_MouseUp(std::int16_t button, std::int16_t shift, float x, float y) = 0;
     virtual void Timer1_Timer() = 0;
 };

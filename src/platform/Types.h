@@ -72,6 +72,18 @@ inline constexpr std::uint32_t MK_SHIFT = 0x4;
 inline constexpr std::uint32_t MK_CONTROL = 0x8;
 inline constexpr std::uint32_t MK_MBUTTON = 0x10;
 
+// Virtual-key codes of the form's key-down event: the numeric keypad's plus and minus.
+inline constexpr std::int16_t VK_ADD = 107;
+inline constexpr std::int16_t VK_SUBTRACT = 109;
+// The form's mouse-up event: which button was released.
+inline constexpr std::int16_t vbLeftButton = 1;
+inline constexpr std::int16_t vbRightButton = 2;
+inline constexpr std::int16_t vbMiddleButton = 4;
+// The shift state of the form's key and mouse events: one bit for each key held.
+inline constexpr std::int16_t vbShiftMask = 1;
+inline constexpr std::int16_t vbCtrlMask = 2;
+inline constexpr std::int16_t vbAltMask = 4;
+
 // Window longs, z-order and positioning.
 inline constexpr int GWL_WNDPROC = -4;
 inline constexpr int GWL_EXSTYLE = -20;

@@ -1,6 +1,7 @@
 #include "settings/Placement.h"
 
 #include "base/Arithmetic.h"
+#include "base/Zoom.h"
 #include "platform/Services.h"
 #include "settings/RegistryStore.h"
 
@@ -10,7 +11,8 @@ std::int32_t screenWidthPixels() { return base::twipsToPixels(platform::toolkit(
 std::int32_t screenHeightPixels() { return base::twipsToPixels(platform::toolkit().ScreenHeight()); }
 
 std::int16_t restoreZoom() {
-    return static_cast<std::int16_t>(clampLong(1, 18, loadSetting(kProgramKeyName, "Zoom", 2)));
+    return static_cast<std::int16_t>(
+        clampLong(base::kMinZoom, base::kMaxZoom, loadSetting(kProgramKeyName, "Zoom", 2)));
 }
 
 void restoreSize(std::int32_t minWidth, std::int32_t minHeight, std::int32_t& winWidth, std::int32_t& winHeight) {

@@ -1,33 +1,9 @@
 #include "settings/RegistryStore.h"
 
+#include "platform/RegistryKey.h"
 #include "platform/Services.h"
 
 namespace settings {
-namespace {
-
-// Closes the key it was given when it goes, whatever path leaves the operation.
-class OpenKey {
-public:
-    OpenKey() = default;
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    ~OpenKey() {
-        if (handle != 0) platform::registry().RegCloseKey(handle);
-    }
-    // Closes now and reports the registry's status for it.
-    std::int32_t close() {
-        const platform::Handle h = handle;
-        handle = 0;
-        return platform::registry().RegCloseKey(h);
-    }
-    platform::Handle handle = 0;
-};
-
-std::string programKeyPath(const std::string& programKeyName) {
-    return std::string(kFamilyKeyPath) + "\\" + programKeyName;
-}
-
-}  // namespace
 
 std::int32_t regReadWord(platform::Handle rootKey, const std::string& keyPath, const std::string& valueName,
                          std::int32_t defaultValue, std::int32_t& result) {
@@ -35,18 +11,14 @@ std::int32_t regReadWord(platform::Handle rootKey, const std::string& keyPath, c
     result = defaultValue;
     if (rootKey == 0) return status;
     try {
-        auto& registry = platform::registry();
-        OpenKey key;
-        status = registry.RegOpenKeyEx(rootKey, keyPath, 0, platform::KEY_QUERY_VALUE, key.handle);
-        if (status != platform::ERROR_SUCCESS) {
-            key.handle = 0;
-            return status;
-        }
+        platform::RegistryKey key(platform::registry());
+        status = key.open(rootKey, keyPath, platform::KEY_QUERY_VALUE);
+        if (status != platform::ERROR_SUCCESS) return status;
         std::uint8_t buffer[2] = {static_cast<std::uint8_t>(result & 0xFF),
                                   static_cast<std::uint8_t>((result >> 8) & 0xFF)};
         std::uint32_t type = 0;
         std::uint32_t length = sizeof buffer;
-        status = registry.RegQueryValueEx(key.handle, valueName, &type, buffer, &length);
+        status = key.query(valueName, &type, buffer, &length);
         if (status == platform::ERROR_SUCCESS) {
             // The stored type is not looked at: any value of at most two bytes is a number, and
             // the bytes delivered replace the lowest bytes of the default.
@@ -69,20 +41,13 @@ std::int32_t regWriteWord(platform::Handle rootKey, const std::string& keyPath, 
     std::int32_t status = kStatusNoCall;
     if (rootKey == 0) return status;
     try {
-        auto& registry = platform::registry();
-        OpenKey key;
-        std::uint32_t disposition = 0;
-        status = registry.RegCreateKeyEx(rootKey, keyPath, "", 0,
-                                         platform::KEY_SET_VALUE | platform::KEY_CREATE_SUB_KEY, key.handle,
-                                         &disposition);
-        if (status != platform::ERROR_SUCCESS) {
-            key.handle = 0;
-            return status;
-        }
+        platform::RegistryKey key(platform::registry());
+        status = key.create(rootKey, keyPath, platform::KEY_SET_VALUE | platform::KEY_CREATE_SUB_KEY);
+        if (status != platform::ERROR_SUCCESS) return status;
         // Only the low 16 bits are kept; the upper ones are dropped without a check.
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value & 0xFF),
                                        static_cast<std::uint8_t>((value >> 8) & 0xFF)};
-        status = registry.RegSetValueEx(key.handle, valueName, platform::REG_BINARY, bytes, sizeof bytes);
+        status = key.set(valueName, platform::REG_BINARY, bytes, sizeof bytes);
         const std::int32_t closeStatus = key.close();
         if (status == platform::ERROR_SUCCESS) status = closeStatus;
     } catch (...) {
@@ -104,15 +69,15 @@ bool saveLanguage(std::int32_t value) {
 
 std::int32_t loadSetting(const std::string& programKeyName, const std::string& valueName, std::int32_t defaultValue) {
     std::int32_t value = 0;
-    if (regReadWord(platform::HKEY_CURRENT_USER, programKeyPath(programKeyName), valueName, defaultValue, value) !=
-        platform::ERROR_SUCCESS) {
+    if (regReadWord(platform::HKEY_CURRENT_USER, base::programKeyPath(programKeyName), valueName, defaultValue,
+                    value) != platform::ERROR_SUCCESS) {
         return defaultValue;
     }
     return value;
 }
 
 std::int32_t saveSetting(const std::string& programKeyName, const std::string& valueName, std::int32_t value) {
-    return regWriteWord(platform::HKEY_CURRENT_USER, programKeyPath(programKeyName), valueName, value);
+    return regWriteWord(platform::HKEY_CURRENT_USER, base::programKeyPath(programKeyName), valueName, value);
 }
 
 WriteBatch::WriteBatch() {

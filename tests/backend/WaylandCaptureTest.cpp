@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/SettingsKeys.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/linux/wayland/CaptureChoice.h"
 #include "platform/linux/wayland/FrameCanvas.h"
@@ -137,7 +138,7 @@ TEST(CursorMetadata, GivesThePositionOfAValidCursorOnly) {
     EXPECT_GE(cursorMetaSize(384, 384), 384u * 384u * 4u + sizeof(spa_meta_cursor));
 }
 
-const std::string kProgramKey = "Software\\Orlenda\\Kitmora Magnifier";
+const std::string kProgramKey = base::programKeyPath();
 
 TEST(RestoreToken, IsAStringBesideTheOtherSettings) {
     fake::FakeRegistry registry;
@@ -180,7 +181,7 @@ TEST(CaptureChoice, WaylandSessionsUseThePortalUnlessTold) {
     EXPECT_EQ(choose({{"MAGNIFIER_CAPTURE", "portal"}}).kind, CaptureKind::Portal);
     const CaptureChoice bad = choose({{"MAGNIFIER_CAPTURE", "vnc"}, {"WAYLAND_DISPLAY", "w"}});
     EXPECT_EQ(bad.kind, CaptureKind::Portal);
-    EXPECT_EQ(bad.complaint, "magnifier: MAGNIFIER_CAPTURE=vnc is not x11 or portal; choosing by the session");
+    EXPECT_EQ(bad.complaint, "MAGNIFIER_CAPTURE=vnc is not x11 or portal; choosing by the session");
     EXPECT_EQ(choose({}).complaint, "");
 }
 

@@ -2,7 +2,10 @@
 // anything else is refused with exit status 2.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/CommandLine.h"
+#include "base/Version.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ TEST(CommandLine, HelpPrintsTheUsageAndExitsZero) {
 TEST(CommandLine, VersionPrintsNameAndVersionAndExitsZero) {
     const auto answer = parseCommandLine({"--version"});
     EXPECT_EQ(answer.request, CommandLineRequest::Version);
-    EXPECT_EQ(answer.text, "magnifier 1.2.0\n");
+    EXPECT_EQ(answer.text, "magnifier " + std::string(base::kVersion) + "\n");
     EXPECT_EQ(answer.exitStatus, 0);
     // Asked for both, the usage is the answer.
     EXPECT_EQ(parseCommandLine({"--version", "--help"}).request, CommandLineRequest::Help);
@@ -43,6 +46,14 @@ TEST(CommandLine, UnknownOptionIsNamedWithTheHintAndExitsTwo) {
               "magnifier: unknown option '--zoom=4'\n"
               "Try 'magnifier --help' for more information.\n");
     EXPECT_EQ(parseCommandLine({"picture.png"}).text.substr(0, 42), "magnifier: unexpected argument 'picture.pn");
+}
+
+// The version's text and its numbers come from the one project version, so they cannot disagree.
+TEST(Version, TextIsTheNumbersJoinedByDots) {
+    EXPECT_EQ(std::string(base::kVersion), std::to_string(base::kVersionMajor) + "." +
+                                               std::to_string(base::kVersionMinor) + "." +
+                                               std::to_string(base::kVersionPatch));
+    EXPECT_GE(base::kVersionMajor, 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "app/FrmMain.h"
+#include "base/Version.h"
 #include "menu/ContextMenu.h"
 #include "menu/HomePage.h"
 
@@ -15,7 +16,7 @@ using platform::fake::FakePlatform;
 using platform::fake::TrackedMenu;
 using namespace testsupport;
 
-constexpr std::int16_t kRight = 2;
+constexpr std::int16_t kRight = platform::vbRightButton;
 
 class ContextMenuTest : public ::testing::Test {
 protected:
@@ -41,8 +42,15 @@ TEST_F(ContextMenuTest, EnglishItemsInOrder) {
     ASSERT_EQ(fake.menus.shown().size(), 1u);
     const auto& items = shown().items;
     ASSERT_EQ(items.size(), 9u);
-    const std::string texts[9] = {"Magnifier v1.2.0", "",          "English\ten", "Magyar\thu", "",
-                                  "Zoom in\t+",       "Zoom out\t-", "",          menu::homePageHost()};
+    const std::string texts[9] = {"Magnifier v" + std::string(base::kVersion),
+                                  "",
+                                  "English\ten",
+                                  "Magyar\thu",
+                                  "",
+                                  "Zoom in\t+",
+                                  "Zoom out\t-",
+                                  "",
+                                  menu::homePageHost()};
     const std::uintptr_t ids[9] = {0, 0, 1, 2, 0, 3, 4, 0, 5};
     for (std::size_t i = 0; i < 9; ++i) {
         const bool separator = (items[i].flags & platform::MF_SEPARATOR) != 0;
@@ -59,7 +67,7 @@ TEST_F(ContextMenuTest, HungarianItems) {
     choose(0);
     const auto& items = shown().items;
     ASSERT_EQ(items.size(), 9u);
-    EXPECT_EQ(items[0].text, "Nagy\xC3\xADt\xC3\xB3 v1.2.0");
+    EXPECT_EQ(items[0].text, "Nagy\xC3\xADt\xC3\xB3 v" + std::string(base::kVersion));
     // The language names are always in their own language.
     EXPECT_EQ(items[2].text, "English\ten");
     EXPECT_EQ(items[3].text, "Magyar\thu");
@@ -165,8 +173,8 @@ TEST_F(ContextMenuTest, TitleOrEscapeChangesNothing) {
 
 TEST_F(ContextMenuTest, OtherButtonsShowNoMenu) {
     fake.menus.onShow = [](const TrackedMenu&) { return 3; };
-    form->mouseUp(1);
-    form->mouseUp(4);
+    form->mouseUp(platform::vbLeftButton);
+    form->mouseUp(platform::vbMiddleButton);
     EXPECT_TRUE(fake.menus.shown().empty());
     EXPECT_EQ(window.size(), 2);
     EXPECT_EQ(fake.menus.liveMenus(), 0u);

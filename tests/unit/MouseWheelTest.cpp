@@ -105,7 +105,7 @@ TEST_F(MouseWheelTest, OtherMessagesPassUnchangedAndDoNotZoom) {
         platform::LParam lParam;
     };
     const std::vector<Sent> messages = {{platform::WM_MOUSEHWHEEL, wheelParam(120), 5},
-                                        {platform::WM_KEYDOWN, 107, 0x10001},
+                                        {platform::WM_KEYDOWN, platform::VK_ADD, 0x10001},
                                         {platform::WM_SIZE, 0, (200 << 16) | 300},
                                         {platform::WM_RBUTTONUP, platform::MK_SHIFT, 77},
                                         {platform::WM_CLOSE, 0, 0}};

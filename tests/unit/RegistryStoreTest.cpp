@@ -117,6 +117,15 @@ TEST_F(RegistryStoreTest, FirstWriteCreatesTheKeyAndEveryKeyAboveIt) {
     EXPECT_EQ(fake.registry.openKeys(), 0u);
 }
 
+TEST_F(RegistryStoreTest, EachToolHasItsKeyBelowTheFamilyKey) {
+    EXPECT_EQ(familyKey(), "Software\\Orlenda");
+    EXPECT_EQ(programKey(), "Software\\Orlenda\\Kitmora Magnifier");
+    EXPECT_EQ(settings::saveSetting("Kitmora Ruler", "Zoom", 4), platform::ERROR_SUCCESS);
+    EXPECT_EQ(storedNumber(fake, base::programKeyPath("Kitmora Ruler"), "Zoom"), 4);
+    EXPECT_EQ(storedNumber(fake, "Software\\Orlenda\\Kitmora Ruler", "Zoom"), 4);
+    EXPECT_EQ(settings::loadSetting("Kitmora Ruler", "Zoom", 2), 4);
+}
+
 TEST_F(RegistryStoreTest, LanguageLivesInTheFamilyKey) {
     EXPECT_TRUE(settings::saveLanguage(0));
     EXPECT_EQ(storedBytes(fake, familyKey(), "Language"), (Bytes{0, 0}));

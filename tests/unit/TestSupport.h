@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/SettingsKeys.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/RegistryStore.h"
 
@@ -16,8 +17,8 @@ namespace testsupport {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::string familyKey() { return settings::kFamilyKeyPath; }
-inline std::string programKey() { return familyKey() + "\\" + settings::kProgramKeyName; }
+inline std::string familyKey() { return base::kFamilyKeyPath; }
+inline std::string programKey() { return base::programKeyPath(); }
 
 inline void storeBytes(platform::fake::FakePlatform& fake, const std::string& key, const std::string& name,
                        Bytes bytes, std::uint32_t type = platform::REG_BINARY) {

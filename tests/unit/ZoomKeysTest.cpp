@@ -13,8 +13,8 @@ using platform::fake::FakeForm;
 using platform::fake::FakePlatform;
 using namespace testsupport;
 
-constexpr std::int16_t kPlus = 107;
-constexpr std::int16_t kMinus = 109;
+constexpr std::int16_t kPlus = platform::VK_ADD;
+constexpr std::int16_t kMinus = platform::VK_SUBTRACT;
 
 class ZoomKeysTest : public ::testing::Test {
 protected:
@@ -55,7 +55,9 @@ TEST_F(ZoomKeysTest, MinusStopsAtOne) {
 }
 
 TEST_F(ZoomKeysTest, ShiftControlAndAltDoNotMatter) {
-    for (std::int16_t shift : {1, 2, 4, 7}) {
+    for (std::int16_t shift :
+         {platform::vbShiftMask, platform::vbCtrlMask, platform::vbAltMask,
+          static_cast<std::int16_t>(platform::vbShiftMask | platform::vbCtrlMask | platform::vbAltMask)}) {
         window.setSize(5);
         form->keyDown(kPlus, shift);
         EXPECT_EQ(window.size(), 6) << shift;
@@ -133,6 +135,18 @@ TEST_F(ZoomKeysTest, NewZoomIsPaintedAtTheNextTick) {
     form->tick();
     // 200 x 200 client at zoom 3: 900 - 33.33 and 500 - 33.33 round to 867 and 467.
     EXPECT_TRUE(viewShows(*form, fake.screen, 867, 467, 3));
+}
+
+// The form's codes are the Windows API's own, so the Win32 back end passes them through unchanged.
+TEST(EventCodes, AreTheWindowsOnes) {
+    EXPECT_EQ(platform::VK_ADD, 107);
+    EXPECT_EQ(platform::VK_SUBTRACT, 109);
+    EXPECT_EQ(platform::vbLeftButton, 1);
+    EXPECT_EQ(platform::vbRightButton, 2);
+    EXPECT_EQ(platform::vbMiddleButton, 4);
+    EXPECT_EQ(platform::vbShiftMask, 1);
+    EXPECT_EQ(platform::vbCtrlMask, 2);
+    EXPECT_EQ(platform::vbAltMask, 4);
 }
 
 }  // namespace

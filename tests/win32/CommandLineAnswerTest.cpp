@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "base/Version.h"
 #include "platform/CommandLineAnswer.h"
 #include "Win32TestSupport.h"
 
@@ -58,7 +59,9 @@ ShownBox answerInABox(std::string_view text, bool isError) {
 }
 
 TEST(CommandLineAnswer, WithoutAnOutputShowsAMessageBoxTitledMagnifier) {
-    EXPECT_EQ(answerInABox("magnifier 1.2.0\n", false).text, L"magnifier 1.2.0");
+    const std::string version(base::kVersion);
+    EXPECT_EQ(answerInABox("magnifier " + version + "\n", false).text,
+              L"magnifier " + std::wstring(version.begin(), version.end()));
 }
 
 // One long word cannot wrap: a whole 3000-character argument made a box far wider than the

@@ -156,20 +156,20 @@ TEST_F(Win32Forms, KeysAndButtonsBecomeEvents) {
     form->loadAndShow();
     const HWND hwnd = hwndOf(*form);
     ::SendMessageW(hwnd, WM_KEYDOWN, VK_ADD, 1);
-    EXPECT_EQ(events.lastKey, 107);
+    EXPECT_EQ(events.lastKey, VK_ADD);
     ::SendMessageW(hwnd, WM_KEYDOWN, VK_SUBTRACT, 1);
-    EXPECT_EQ(events.lastKey, 109);
+    EXPECT_EQ(events.lastKey, VK_SUBTRACT);
     ::SendMessageW(hwnd, WM_RBUTTONUP, MK_SHIFT, MAKELPARAM(12, 34));
-    EXPECT_EQ(events.lastButton, 2);
-    EXPECT_EQ(events.lastShift & 1, 1);
+    EXPECT_EQ(events.lastButton, platform::vbRightButton);
+    EXPECT_EQ(events.lastShift & platform::vbShiftMask, platform::vbShiftMask);
     EXPECT_EQ(events.lastX, 12.0f);
     EXPECT_EQ(events.lastY, 34.0f);
     ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
-    EXPECT_EQ(events.lastButton, 1);
-    EXPECT_EQ(events.lastShift & 3, 0);
+    EXPECT_EQ(events.lastButton, platform::vbLeftButton);
+    EXPECT_EQ(events.lastShift & (platform::vbShiftMask | platform::vbCtrlMask), 0);
     ::SendMessageW(hwnd, WM_MBUTTONUP, MK_CONTROL, MAKELPARAM(7, 8));
-    EXPECT_EQ(events.lastButton, 4);
-    EXPECT_EQ(events.lastShift & 2, 2);
+    EXPECT_EQ(events.lastButton, platform::vbMiddleButton);
+    EXPECT_EQ(events.lastShift & platform::vbCtrlMask, platform::vbCtrlMask);
 }
 
 TEST_F(Win32Forms, TheTimerTicksUntilTheFormIsClosedAndTheLoopEndsWithZero) {

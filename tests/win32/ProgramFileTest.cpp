@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Version.h"
 #include "Win32TestSupport.h"
 
 namespace win32test {
@@ -62,7 +63,7 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-TEST(ProgramFile, CarriesVersionOneTwoZero) {
+TEST(ProgramFile, CarriesTheProgramVersion) {
     const std::wstring path = programPath();
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
@@ -72,13 +73,15 @@ TEST(ProgramFile, CarriesVersionOneTwoZero) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
+    const auto majorMinor = static_cast<DWORD>(MAKELONG(base::kVersionMinor, base::kVersionMajor));
+    EXPECT_EQ(fixed->dwFileVersionMS, majorMinor);
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, base::kVersionPatch)));
+    EXPECT_EQ(fixed->dwProductVersionMS, majorMinor);
     wchar_t* text = nullptr;
     ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
                                  reinterpret_cast<void**>(&text), &length));
-    EXPECT_STREQ(text, L"1.2.0");
+    const std::string version(base::kVersion);
+    EXPECT_EQ(std::wstring(text), std::wstring(version.begin(), version.end()));
     ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\LegalCopyright",
                                  reinterpret_cast<void**>(&text), &length));
     EXPECT_STREQ(text, L"\u00A9 Orlenda");

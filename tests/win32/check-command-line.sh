@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # magnifier.exe's command line under Wine, its output going into pipes as from a script:
 # --version and --help answer there and exit 0, an unknown option is named on stderr, exit 2.
-# Usage: check-command-line.sh WINDOWS_WINE PREFIX MAGNIFIER_EXE
+# Usage: check-command-line.sh WINDOWS_WINE PREFIX MAGNIFIER_EXE VERSION
 set -uo pipefail
-wine=$1 prefix=$2 exe=$3
+wine=$1 prefix=$2 exe=$3 version=$4
 run() { "$wine" "$prefix" "$exe" "$@"; }
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 out=$(run --version) || fail "--version exits $?"
-[[ $out == "magnifier 1.2.0" ]] || fail "--version printed '$out'"
+[[ $out == "magnifier $version" ]] || fail "--version printed '$out'"
 out=$(run --help) || fail "--help exits $?"
 [[ $out == "Usage: magnifier [--help | --version]"* ]] || fail "--help printed '$out'"
 err=$(run --zoom 2>&1 >/dev/null)

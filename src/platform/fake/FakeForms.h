@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Arithmetic.h"
+#include "base/Version.h"
 #include "platform/FormToolkit.h"
 #include "platform/fake/FakeScreen.h"
 #include "platform/fake/FakeWindowSystem.h"
@@ -126,7 +127,9 @@ public:
     std::unique_ptr<Form> createForm(const FormDesign& design, FormEvents& events) override;
     float ScreenWidth() const override { return base::pixelsToTwips(screen_.width()); }
     float ScreenHeight() const override { return base::pixelsToTwips(screen_.height()); }
-    AppVersion version() const override { return AppVersion{1, 2, 0}; }
+    AppVersion version() const override {
+        return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch};
+    }
     int run() override { return 0; }
 
     // The form made last (owned by whoever asked for it).

@@ -1,13 +1,15 @@
 #include "platform/linux/KeyCodes.h"
 
+#include "platform/Types.h"
+
 namespace platform::linuxx11 {
 
 int virtualKeyFor(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::KeypadModifier) {
         // The numeric keypad has codes of its own, apart from the main keyboard's.
         switch (key) {
-            case Qt::Key_Plus: return 107;      // VK_ADD
-            case Qt::Key_Minus: return 109;     // VK_SUBTRACT
+            case Qt::Key_Plus: return VK_ADD;
+            case Qt::Key_Minus: return VK_SUBTRACT;
             case Qt::Key_Asterisk: return 106;  // VK_MULTIPLY
             case Qt::Key_Slash: return 111;     // VK_DIVIDE
             case Qt::Key_Period:
@@ -55,9 +57,9 @@ int virtualKeyFor(int key, Qt::KeyboardModifiers modifiers) {
 
 int shiftStateFor(Qt::KeyboardModifiers modifiers) {
     int shift = 0;
-    if (modifiers & Qt::ShiftModifier) shift |= 1;
-    if (modifiers & Qt::ControlModifier) shift |= 2;
-    if (modifiers & Qt::AltModifier) shift |= 4;
+    if (modifiers & Qt::ShiftModifier) shift |= vbShiftMask;
+    if (modifiers & Qt::ControlModifier) shift |= vbCtrlMask;
+    if (modifiers & Qt::AltModifier) shift |= vbAltMask;
     return shift;
 }
 

@@ -8,7 +8,7 @@ namespace platform::linuxx11 {
 int virtualKeyFor(int key, Qt::KeyboardModifiers modifiers);
 inline int virtualKeyFor(const QKeyEvent& event) { return virtualKeyFor(event.key(), event.modifiers()); }
 
-// The shift state of the form's events: 1 Shift, 2 Ctrl, 4 Alt.
+// The shift state of the form's events: vbShiftMask, vbCtrlMask and vbAltMask combined.
 int shiftStateFor(Qt::KeyboardModifiers modifiers);
 
 }  // namespace platform::linuxx11

@@ -13,12 +13,12 @@
 #include <langinfo.h>
 
 #include <clocale>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "base/Warn.h"
 #include "platform/NativePlatform.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/X11Changes.h"
@@ -42,7 +42,7 @@ int reportXError(Display* display, XErrorEvent* error) {
     linuxx11::noteXError(*error);
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "magnifier: X error: %s (request %d)\n", text, error->request_code);
+    base::warn("X error: " + std::string(text) + " (request " + std::to_string(error->request_code) + ")");
     return 0;
 }
 
@@ -62,13 +62,12 @@ void prepareQtEnvironment() {
 // with the reason on stderr and in `notice` for the view.
 std::unique_ptr<wayland::PortalScreen> openPortalScreen(Registry& registry, std::string& notice) {
     const wayland::CaptureChoice choice = wayland::chooseCapture([](const char* name) { return std::getenv(name); });
-    if (!choice.complaint.empty()) std::fprintf(stderr, "%s\n", choice.complaint.c_str());
+    if (!choice.complaint.empty()) base::warn(choice.complaint);
     if (choice.kind != wayland::CaptureKind::Portal) return nullptr;
     std::string error;
     auto screen = wayland::PortalScreen::open(registry, error);
     if (!screen) {
-        std::fprintf(stderr, "magnifier: %s; reading the X11 screen instead, which shows only X11 windows\n",
-                     error.c_str());
+        base::warn(error + "; reading the X11 screen instead, which shows only X11 windows");
         notice = "No Wayland screen: " + error;
     }
     return screen;
@@ -83,7 +82,7 @@ bool useUtf8TextEncoding() {
     if (codeset == "UTF-8" || codeset == "utf8") return true;
     for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
         if (std::setlocale(LC_CTYPE, name) != nullptr) return true;
-    std::fprintf(stderr, "magnifier: no UTF-8 locale; window titles may show wrongly to older tools\n");
+    base::warn("no UTF-8 locale; window titles may show wrongly to older tools");
     return false;
 }
 
@@ -109,7 +108,7 @@ public:
         if (portal_) {
             windows_.usePointerSource([this] { return portal_->pointer(); });
         } else if (!x11Screen_.supportedFormat()) {
-            std::fprintf(stderr, "magnifier: this screen's pixel format is not supported; the view stays black\n");
+            base::warn("this screen's pixel format is not supported; the view stays black");
         }
     }
 
@@ -139,13 +138,12 @@ private:
 std::unique_ptr<NativePlatform> openNativePlatform(int argc, char** argv) {
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') {
-        std::fprintf(stderr,
-                     "magnifier: no X display: DISPLAY is not set (on Wayland the magnifier needs Xwayland)\n");
+        base::warn("no X display: DISPLAY is not set (on Wayland the magnifier needs Xwayland)");
         return nullptr;
     }
     auto display = std::make_unique<linuxx11::X11Display>();
     if (!display->ok()) {
-        std::fprintf(stderr, "magnifier: cannot open the X display \"%s\"\n", name);
+        base::warn("cannot open the X display \"" + std::string(name) + "\"");
         return nullptr;
     }
     XSetErrorHandler(reportXError);

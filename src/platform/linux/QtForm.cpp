@@ -69,9 +69,9 @@ LResult QtForm::handleMessage(std::uint32_t message, WParam wParam, LParam lPara
             events_.Form_KeyDown(key, shift);
             return 0;
         }
-        case WM_LBUTTONUP: events_.Form_MouseUp(1, shift, x, y); return 0;
-        case WM_RBUTTONUP: events_.Form_MouseUp(2, shift, x, y); return 0;
-        case WM_MBUTTONUP: events_.Form_MouseUp(4, shift, x, y); return 0;
+        case WM_LBUTTONUP: events_.Form_MouseUp(vbLeftButton, shift, x, y); return 0;
+        case WM_RBUTTONUP: events_.Form_MouseUp(vbRightButton, shift, x, y); return 0;
+        case WM_MBUTTONUP: events_.Form_MouseUp(vbMiddleButton, shift, x, y); return 0;
         case WM_SIZE: events_.Form_Resize(); return 0;
         case WM_CLOSE: {
             std::int16_t cancel = 0;

@@ -1,3 +1,4 @@
+#include "base/Version.h"
 #include "platform/linux/QtToolkit.h"
 
 #include <QApplication>
@@ -20,7 +21,9 @@ std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents
 float QtToolkit::ScreenWidth() const { return base::pixelsToTwips(DisplayWidth(display_.get(), display_.screen())); }
 float QtToolkit::ScreenHeight() const { return base::pixelsToTwips(DisplayHeight(display_.get(), display_.screen())); }
 
-AppVersion QtToolkit::version() const { return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH}; }
+AppVersion QtToolkit::version() const {
+    return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch};
+}
 
 int QtToolkit::run() {
     const int status = QApplication::exec();

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "base/Warn.h"
 
 namespace platform::linuxx11 {
 namespace {
@@ -26,7 +28,7 @@ void onSignal(int signal) {
 SessionEnd::SessionEnd(std::function<void(int)> endSession) : endSession_(std::move(endSession)) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        std::fprintf(stderr, "magnifier: cannot watch for termination signals: %s\n", std::strerror(errno));
+        base::warn(std::string("cannot watch for termination signals: ") + std::strerror(errno));
         return;
     }
     readEnd_ = posix::UniqueFd(fds[0]);

@@ -1,8 +1,7 @@
 #include "platform/soft/FrameStats.h"
 
-#include <cstdio>
-
 #include "base/DebugSwitches.h"
+#include "base/Warn.h"
 
 namespace platform::soft {
 
@@ -10,16 +9,21 @@ void FrameStats::count() {
     if (frames_++ == 0) first_ = std::chrono::steady_clock::now();
 }
 
-std::string FrameStats::report() const {
+std::vector<std::string> FrameStats::lines() const {
     const auto first = std::chrono::duration_cast<std::chrono::microseconds>(first_.time_since_epoch());
-    return "magnifier: frames " + std::to_string(frames_) + "\nmagnifier: first frame at " +
-           std::to_string(static_cast<long long>(first.count())) + " us\n";
+    return {"frames " + std::to_string(frames_),
+            "first frame at " + std::to_string(static_cast<long long>(first.count())) + " us"};
+}
+
+std::string FrameStats::report() const {
+    std::string text;
+    for (const std::string& line : lines()) text += "magnifier: " + line + "\n";
+    return text;
 }
 
 void FrameStats::print() const {
     if (!base::debugSwitches().frameStats) return;
-    std::fputs(report().c_str(), stderr);
-    std::fflush(stderr);
+    for (const std::string& line : lines()) base::warn(line);
 }
 
 }  // namespace platform::soft

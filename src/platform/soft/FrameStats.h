@@ -3,6 +3,7 @@
 // MAGNIFIER_STATS set they are reported on stderr when the message loop ends.
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace platform::soft {
 
@@ -14,6 +15,8 @@ public:
     // "magnifier: frames N" and "magnifier: first frame at T us", a line each. T is on the
     // monotonic clock every process shares, for measuring the start-up from outside.
     std::string report() const;
+    // The same lines without the program's prefix, as warn() takes them.
+    std::vector<std::string> lines() const;
     // The report on stderr, when MAGNIFIER_STATS asks for it.
     void print() const;
 

@@ -18,9 +18,9 @@ HWND windowOf(Handle hwnd) { return fromHandle<HWND>(hwnd); }
 
 std::int16_t shiftState(bool shift, bool control) {
     std::int16_t state = 0;
-    if (shift) state |= 1;
-    if (control) state |= 2;
-    if (::GetKeyState(VK_MENU) < 0) state |= 4;
+    if (shift) state |= vbShiftMask;
+    if (control) state |= vbCtrlMask;
+    if (::GetKeyState(VK_MENU) < 0) state |= vbAltMask;
     return state;
 }
 
@@ -96,7 +96,9 @@ LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lP
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
             if (routesEvents()) {
-                const std::int16_t button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
+                const std::int16_t button = message == WM_LBUTTONUP   ? vbLeftButton
+                                            : message == WM_RBUTTONUP ? vbRightButton
+                                                                      : vbMiddleButton;
                 const std::int16_t shift = shiftState((wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
                 const auto x = static_cast<float>(GET_X_LPARAM(lParam));
                 const auto y = static_cast<float>(GET_Y_LPARAM(lParam));

@@ -1,3 +1,4 @@
+#include "base/Version.h"
 #include "platform/win32/Win32Toolkit.h"
 
 #include "base/Arithmetic.h"
@@ -20,7 +21,7 @@ float Win32Toolkit::ScreenWidth() const { return base::pixelsToTwips(::GetSystem
 float Win32Toolkit::ScreenHeight() const { return base::pixelsToTwips(::GetSystemMetrics(SM_CYSCREEN)); }
 
 AppVersion Win32Toolkit::version() const {
-    return AppVersion{MAGNIFIER_VERSION_MAJOR, MAGNIFIER_VERSION_MINOR, MAGNIFIER_VERSION_PATCH};
+    return AppVersion{base::kVersionMajor, base::kVersionMinor, base::kVersionPatch};
 }
 
 void Win32Toolkit::quit(int status) {

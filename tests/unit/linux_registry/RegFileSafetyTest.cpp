@@ -111,6 +111,7 @@ TEST_P(DamagedFile, ReadsAsEmptyAndIsSetAsideOnTheFirstWrite) {
     auto message = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     EXPECT_NE(message.find(file.string()), std::string::npos) << message;
+    EXPECT_EQ(message.rfind("magnifier: registry file " + file.string() + " was damaged (", 0), 0u) << message;
     EXPECT_TRUE(regtest::readFile(folder / "registry.reg.damaged") == damaged);
 
     ::testing::internal::CaptureStderr();

@@ -4,8 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <iostream>
+#include <string>
 
+#include "base/Warn.h"
 #include "platform/Types.h"
 #include "platform/linux/registry/RegFormat.h"
 
@@ -99,8 +100,8 @@ std::int32_t RegistryStore::acquire(posix::UniqueFd& lock) {
     if (int error = lockFolder(file_.parent_path(), lockWait_, lock)) {
         if (error != ETIMEDOUT) return failed("cannot lock the folder of", error);
         if (!toldLocked_.exchange(true))
-            std::cerr << program_invocation_short_name << ": settings not saved: another program held the lock on "
-                      << file_.parent_path().string() << " for more than " << lockWait_.count() << " ms\n";
+            base::warn("settings not saved: another program held the lock on " + file_.parent_path().string() +
+                       " for more than " + std::to_string(lockWait_.count()) + " ms");
         return kErrorRegistryIoFailed;
     }
     removeStaleTemporaries(file_);
@@ -133,8 +134,8 @@ std::int32_t RegistryStore::write(RegDocument doc, const Loaded& base) {
     if (int error = pending.commit(identity)) return failed("cannot replace", error);
     failing_ = false;
     if (base.damage)
-        std::cerr << program_invocation_short_name << ": registry file " << file_.string() << " was damaged ("
-                  << *base.damage << "); kept it as " << aside.string() << " and started a new one\n";
+        base::warn("registry file " + file_.string() + " was damaged (" + *base.damage + "); kept it as " +
+                   aside.string() + " and started a new one");
     std::lock_guard lock(cacheMutex_);
     cached_ = std::make_shared<Loaded>(Loaded{std::move(doc), std::nullopt});
     cachedIdentity_ = identity;
@@ -143,8 +144,8 @@ std::int32_t RegistryStore::write(RegDocument doc, const Loaded& base) {
 
 std::int32_t RegistryStore::failed(const char* what, int error) {
     if (!failing_.exchange(true))
-        std::cerr << program_invocation_short_name << ": settings not saved: " << what << " registry file "
-                  << file_.string() << ": " << std::strerror(error) << '\n';
+        base::warn(std::string("settings not saved: ") + what + " registry file " + file_.string() + ": " +
+                   std::strerror(error));
     return statusOf(error);
 }
 

@@ -17,8 +17,8 @@ CaptureChoice chooseCapture(const std::function<const char*(const char*)>& geten
         return choice;
     }
     if (!forced.empty()) {
-        choice.complaint = "magnifier: MAGNIFIER_CAPTURE=" + std::string(forced) +
-                           " is not x11 or portal; choosing by the session";
+        choice.complaint =
+            "MAGNIFIER_CAPTURE=" + std::string(forced) + " is not x11 or portal; choosing by the session";
     }
     if (!value("WAYLAND_DISPLAY").empty() || value("XDG_SESSION_TYPE") == "wayland") choice.kind = CaptureKind::Portal;
     return choice;

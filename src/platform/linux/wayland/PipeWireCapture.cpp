@@ -5,9 +5,9 @@
 #include <spa/param/video/raw.h>
 #include <spa/pod/builder.h>
 
-#include <cstdio>
 #include <utility>
 
+#include "base/Warn.h"
 #include "platform/linux/wayland/SpaFrames.h"
 
 namespace platform::wayland {
@@ -165,8 +165,7 @@ void PipeWireCapture::onStateChanged(void* data, pw_stream_state, pw_stream_stat
     pw_thread_loop_signal(owner.loop_.get(), false);
     // Once running, the user may stop the sharing from the desktop: say why the view stands still.
     if (owner.running_ && stream.framed && !std::exchange(owner.endReported_, true)) {
-        std::fprintf(stderr, "magnifier: the screen sharing ended (%s); the view keeps the last picture\n",
-                     owner.streamError_.c_str());
+        base::warn("the screen sharing ended (" + owner.streamError_ + "); the view keeps the last picture");
     }
 }
 
