@@ -52,8 +52,8 @@ void writeFileWithKeys(const fs::path& file, long keys) {
 void BM_ParseAndSerialize(benchmark::State& state) {
     const auto text = textWithKeys(state.range(0));
     for (auto _ : state) {
-        auto parsed = platform::linuxfs::parseRegFile(text);
-        benchmark::DoNotOptimize(platform::linuxfs::serializeRegFile(parsed.document.value()));
+        auto parsed = platform::linux_::registry::parseRegFile(text);
+        benchmark::DoNotOptimize(platform::linux_::registry::serializeRegFile(parsed.document.value()));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
@@ -69,7 +69,7 @@ void BM_StartAndClose(benchmark::State& state) {
     int run = 0;
     for (auto _ : state) {
         // A new registry each time, as each run of the program reads the file afresh.
-        platform::linuxfs::FileRegistry registry(file);
+        platform::linux_::registry::FileRegistry registry(file);
         platform::ServicesScope scope(
             {&fake.windows, &fake.graphics, &registry, &fake.shell, &fake.menus, &fake.toolkit});
         app::FrmMain window{fake.toolkit};

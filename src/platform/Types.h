@@ -25,6 +25,14 @@ struct Rect {
     std::int32_t bottom = 0;
 };
 
+// How far a window manager's frame reaches beyond a window's client area on each side, in pixels.
+struct FrameExtents {
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+};
+
 struct PaletteEntry {
     std::uint8_t red = 0;
     std::uint8_t green = 0;

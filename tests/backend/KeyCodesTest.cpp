@@ -5,7 +5,7 @@
 #include "platform/Types.h"
 #include "platform/linux/KeyCodes.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 int code(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { return virtualKeyFor(key, modifiers); }
@@ -30,4 +30,4 @@ TEST(KeyCodes, ShiftStateIsShiftCtrlAlt) {
 }
 
 }  // namespace
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

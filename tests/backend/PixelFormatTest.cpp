@@ -4,7 +4,7 @@
 
 #include "platform/linux/PixelFormat.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 TEST(PixelFormat, MaskedLayoutsScaleChannelsAsTheServerDoesAndRoundTripEveryPixel) {
@@ -34,4 +34,4 @@ TEST(PixelFormat, PalettesGiveTheExactEntryOrTheNearest) {
 }
 
 }  // namespace
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

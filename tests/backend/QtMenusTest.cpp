@@ -10,7 +10,7 @@
 #include "platform/linux/QtMenus.h"
 #include "platform/soft/SoftGraphics.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 class NoScreen : public soft::ScreenSource {
@@ -103,4 +103,4 @@ TEST_F(QtMenusTest, ItemBitmapsAreTheItemsMarks) {
 }
 
 }  // namespace
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

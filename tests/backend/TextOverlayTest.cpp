@@ -12,8 +12,8 @@
 
 namespace {
 
-using platform::linuxx11::PixelFormat;
-using platform::linuxx11::TextOverlay;
+using platform::linux_::PixelFormat;
+using platform::linux_::TextOverlay;
 using platform::soft::Surface;
 
 constexpr char kText[] = "Zoom: [+] & [-]";

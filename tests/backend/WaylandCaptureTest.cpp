@@ -11,12 +11,12 @@
 
 #include "base/SettingsKeys.h"
 #include "platform/fake/FakeRegistry.h"
-#include "platform/linux/wayland/CaptureChoice.h"
-#include "platform/linux/wayland/FrameCanvas.h"
-#include "platform/linux/wayland/RestoreToken.h"
-#include "platform/linux/wayland/SpaFrames.h"
+#include "platform/linux/screencast/CaptureChoice.h"
+#include "platform/linux/screencast/FrameCanvas.h"
+#include "platform/linux/screencast/RestoreToken.h"
+#include "platform/linux/screencast/SpaFrames.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 namespace {
 
 // A BGRx frame whose pixel (x, y) is 0x00RRGGBB = base + y * 256 + x.
@@ -48,8 +48,8 @@ TEST(FrameCanvas, PlacesEachMonitorsFrameAtItsPositionAndLeavesTheRestBlack) {
     ASSERT_EQ(canvas.height(), 3);
     const auto left = bgrxFrame(4, 3, 0x100000, 4 * 4 + 8);  // rows padded beyond the width
     const auto right = bgrxFrame(2, 2, 0x200000, 2 * 4);
-    canvas.putFrame(0, left.data(), 4, 3, 4 * 4 + 8, PixelFormat::BGRx);
-    canvas.putFrame(1, right.data(), 2, 2, 2 * 4, PixelFormat::BGRA);
+    canvas.putFrame(0, left.data(), 4, 3, 4 * 4 + 8, StreamFormat::BGRx);
+    canvas.putFrame(1, right.data(), 2, 2, 2 * 4, StreamFormat::BGRA);
     const std::vector<std::uint32_t> expected = {
         0x100000, 0x100001, 0x100002, 0x100003, 0,        0,         // no monitor above the right one
         0x100100, 0x100101, 0x100102, 0x100103, 0x200000, 0x200001,  //
@@ -67,9 +67,9 @@ TEST(FrameCanvas, CutsFramesToTheirAreaAndToTheScreen) {
     ASSERT_EQ(canvas.height(), 2);
     const auto first = bgrxFrame(4, 3, 0x010000, 16);
     const auto second = bgrxFrame(3, 3, 0x020000, 12);
-    canvas.putFrame(0, first.data(), 4, 3, 16, PixelFormat::BGRx);
-    canvas.putFrame(1, second.data(), 3, 3, 12, PixelFormat::BGRx);
-    canvas.putFrame(7, second.data(), 3, 3, 12, PixelFormat::BGRx);  // no such stream: ignored
+    canvas.putFrame(0, first.data(), 4, 3, 16, StreamFormat::BGRx);
+    canvas.putFrame(1, second.data(), 3, 3, 12, StreamFormat::BGRx);
+    canvas.putFrame(7, second.data(), 3, 3, 12, StreamFormat::BGRx);  // no such stream: ignored
     EXPECT_EQ(readCanvas(canvas, 0, 0, 3, 2),
               (std::vector<std::uint32_t>{0x010102, 0x010103, 0x020000, 0x010202, 0x010203, 0x020100}));
 }
@@ -86,11 +86,11 @@ TEST(FrameCanvas, MapsStreamPositionsToTheScreen) {
 
 TEST(PixelFormats, EveryOfferedLayoutGivesTheSameViewPixel) {
     // The colour 0x123456 with alpha 0x80, in each layout's byte order.
-    const std::map<PixelFormat, std::vector<std::uint8_t>> bytes = {
-        {PixelFormat::BGRx, {0x56, 0x34, 0x12, 0x00}},
-        {PixelFormat::BGRA, {0x56, 0x34, 0x12, 0x80}},
-        {PixelFormat::RGBx, {0x12, 0x34, 0x56, 0x00}},
-        {PixelFormat::RGBA, {0x12, 0x34, 0x56, 0x80}},
+    const std::map<StreamFormat, std::vector<std::uint8_t>> bytes = {
+        {StreamFormat::BGRx, {0x56, 0x34, 0x12, 0x00}},
+        {StreamFormat::BGRA, {0x56, 0x34, 0x12, 0x80}},
+        {StreamFormat::RGBx, {0x12, 0x34, 0x56, 0x00}},
+        {StreamFormat::RGBA, {0x12, 0x34, 0x56, 0x80}},
     };
     for (const auto& [format, pixel] : bytes) {
         std::uint32_t converted = 0;
@@ -100,8 +100,8 @@ TEST(PixelFormats, EveryOfferedLayoutGivesTheSameViewPixel) {
         canvas.putFrame(0, pixel.data(), 1, 1, 4, format);
         EXPECT_EQ(readCanvas(canvas, 0, 0, 1, 1).front(), 0x123456u) << static_cast<int>(format);
     }
-    EXPECT_EQ(pixelFormatFromSpa(SPA_VIDEO_FORMAT_BGRx), PixelFormat::BGRx);
-    EXPECT_EQ(pixelFormatFromSpa(SPA_VIDEO_FORMAT_RGBA), PixelFormat::RGBA);
+    EXPECT_EQ(pixelFormatFromSpa(SPA_VIDEO_FORMAT_BGRx), StreamFormat::BGRx);
+    EXPECT_EQ(pixelFormatFromSpa(SPA_VIDEO_FORMAT_RGBA), StreamFormat::RGBA);
     EXPECT_FALSE(pixelFormatFromSpa(SPA_VIDEO_FORMAT_RGB).has_value());  // 24-bit: not taken
     EXPECT_FALSE(pixelFormatFromSpa(SPA_VIDEO_FORMAT_NV12).has_value());
 }
@@ -186,4 +186,4 @@ TEST(CaptureChoice, WaylandSessionsUseThePortalUnlessTold) {
 }
 
 }  // namespace
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

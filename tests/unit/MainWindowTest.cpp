@@ -111,7 +111,7 @@ TEST_F(MainWindowTest, MinimizedOrMaximizedWindowIsNotResized) {
 TEST(MainWindowFrame, MinimumComesFromTheSizeAtStartWhateverTheFrame) {
     // A thicker frame makes a larger initial outer size, and that is the minimum.
     FakePlatform other;
-    other.toolkit.frame = platform::fake::FrameMargins{4, 50, 4, 12};
+    other.toolkit.frame = platform::FrameExtents{4, 4, 50, 12};
     app::FrmMain second(other.toolkit);
     second.start();
     FakeForm& f = *other.toolkit.lastForm();

@@ -117,7 +117,7 @@ TEST_F(PlacementTest, SavedPositionIsRestored) {
 TEST(PlacementOnTheScreenEdge, WindowIsMovedBackOntoTheScreen) {
     FakePlatform fake;
     // No frame: the window's minimum outer size is its 200 x 200 client area.
-    fake.toolkit.frame = platform::fake::FrameMargins{0, 0, 0, 0};
+    fake.toolkit.frame = platform::FrameExtents{};
     storeSetting(fake, "WindowWidth", 200);
     storeSetting(fake, "WindowHeight", 200);
     storeSetting(fake, "WindowLeft", 1900);

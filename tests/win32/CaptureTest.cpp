@@ -144,8 +144,8 @@ TEST_F(ScreenCapture, ThePictureOwnsTheBitmapAndDeletesItWithItsLastReference) {
 }
 
 TEST_F(ScreenCapture, APictureThatDoesNotOwnItsBitmapLeavesIt) {
-    const platform::win32::WindowDc screen(nullptr);
-    platform::win32::GdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(screen.get(), 8, 8));
+    const platform::win32::OwnedWindowDc screen(nullptr);
+    platform::win32::OwnedGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(screen.get(), 8, 8));
     ASSERT_NE(bitmap.get(), nullptr);
     platform::PictDesc description;
     description.size = 20;

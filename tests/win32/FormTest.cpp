@@ -225,8 +225,8 @@ TEST_F(Win32Forms, TheScreenSizeIsInTwipsAndTheVersionIs120) {
 
 // A picture whose pixel (x, y) is patternColour(x, y).
 platform::PictureRef patternPicture(Win32Services& services, int width, int height) {
-    const platform::win32::WindowDc screen(nullptr);
-    platform::win32::GdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    const platform::win32::OwnedWindowDc screen(nullptr);
+    platform::win32::OwnedGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(y) * width + x] = patternColour(x, y);

@@ -83,9 +83,9 @@ TEST_F(RealMenus, EachCallReachesTheMenuWithItsArguments) {
     EXPECT_EQ(::GetSubMenu(hmenu, 2), fromHandle<HMENU>(submenu));
     EXPECT_EQ(itemText(hmenu, 2), L"More");
 
-    const platform::win32::WindowDc screen(nullptr);
-    const platform::win32::GdiObject<HBITMAP> unchecked(::CreateCompatibleBitmap(screen.get(), 13, 13));
-    const platform::win32::GdiObject<HBITMAP> checked(::CreateCompatibleBitmap(screen.get(), 13, 13));
+    const platform::win32::OwnedWindowDc screen(nullptr);
+    const platform::win32::OwnedGdiObject<HBITMAP> unchecked(::CreateCompatibleBitmap(screen.get(), 13, 13));
+    const platform::win32::OwnedGdiObject<HBITMAP> checked(::CreateCompatibleBitmap(screen.get(), 13, 13));
     EXPECT_TRUE(menus.SetMenuItemBitmaps(menu, 12, MF_BYCOMMAND, toHandle(unchecked.get()), toHandle(checked.get())));
     const MENUITEMINFOA marks = itemInfo(hmenu, 1, MIIM_CHECKMARKS);
     EXPECT_EQ(marks.hbmpUnchecked, unchecked.get());

@@ -114,7 +114,7 @@ std::vector<std::uint32_t> bitmapPixels(HBITMAP bitmap, int width, int height) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0);
-    const platform::win32::WindowDc screen(nullptr);
+    const platform::win32::OwnedWindowDc screen(nullptr);
     const int rows =
         ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
     if (rows != height) return {};
@@ -123,8 +123,8 @@ std::vector<std::uint32_t> bitmapPixels(HBITMAP bitmap, int width, int height) {
 }
 
 std::vector<std::uint32_t> clientPixels(HWND hwnd, int width, int height) {
-    const platform::win32::WindowDc window(hwnd);
-    const platform::win32::GdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(window.get(), width, height));
+    const platform::win32::OwnedWindowDc window(hwnd);
+    const platform::win32::OwnedGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(window.get(), width, height));
     {
         const platform::win32::MemoryDc memory(window.get());
         const platform::win32::Selection selected(memory.get(), bitmap.get());

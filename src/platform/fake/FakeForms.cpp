@@ -13,7 +13,7 @@ namespace {
 }  // namespace
 
 FakeForm::FakeForm(const FormDesign& design, FormEvents& events, FakeWindowSystem& windows,
-                   soft::SoftGraphics& graphics, std::uint32_t processId, FrameMargins frame)
+                   soft::SoftGraphics& graphics, std::uint32_t processId, FrameExtents frame)
     : events_(events),
       windows_(windows),
       graphics_(graphics),

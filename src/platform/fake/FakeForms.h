@@ -22,18 +22,10 @@ struct PrintedText {
     std::string text;
 };
 
-// Frame thickness in pixels around the client area.
-struct FrameMargins {
-    int left = 8;
-    int top = 31;
-    int right = 8;
-    int bottom = 8;
-};
-
 class FakeForm : public Form {
 public:
     FakeForm(const FormDesign& design, FormEvents& events, FakeWindowSystem& windows, soft::SoftGraphics& graphics,
-             std::uint32_t processId, FrameMargins frame);
+             std::uint32_t processId, FrameExtents frame);
     ~FakeForm() override;
 
     void loadAndShow() override;
@@ -98,7 +90,7 @@ private:
     FormEvents& events_;
     FakeWindowSystem& windows_;
     soft::SoftGraphics& graphics_;
-    FrameMargins margins_;
+    FrameExtents margins_;
     soft::ViewFrame frame_;
     Handle hwnd_ = 0;
     std::string caption_;
@@ -134,7 +126,8 @@ public:
 
     // The form made last (owned by whoever asked for it).
     FakeForm* lastForm() const { return last_; }
-    FrameMargins frame;
+    // The frame of the forms made from now on: a title bar and thin borders, as a desktop's.
+    FrameExtents frame{8, 8, 31, 8};
 
 private:
     FakeScreen& screen_;

@@ -10,7 +10,7 @@
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/QtForm.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 std::uint32_t mouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
@@ -93,4 +93,4 @@ void FormWidget::paintEvent(QPaintEvent* /*event*/) {
     form_.present();
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -6,7 +6,7 @@
 
 #include "platform/Types.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class QtForm;
 
@@ -35,4 +35,4 @@ private:
     QtForm& form_;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

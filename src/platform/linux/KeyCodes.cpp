@@ -2,7 +2,7 @@
 
 #include "platform/Types.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 int virtualKeyFor(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::KeypadModifier) {
@@ -63,4 +63,4 @@ int shiftStateFor(Qt::KeyboardModifiers modifiers) {
     return shift;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

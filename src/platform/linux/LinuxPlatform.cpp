@@ -29,8 +29,8 @@
 #include "platform/linux/X11Screen.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/linux/registry/FileRegistry.h"
-#include "platform/linux/wayland/CaptureChoice.h"
-#include "platform/linux/wayland/PortalScreen.h"
+#include "platform/linux/screencast/CaptureChoice.h"
+#include "platform/linux/screencast/PortalScreen.h"
 #include "platform/soft/SoftGraphics.h"
 
 namespace platform {
@@ -39,7 +39,7 @@ namespace {
 // An X error on the program's own connection is reported, not fatal: a window that went away
 // between two requests is no reason to end the magnifier.
 int reportXError(Display* display, XErrorEvent* error) {
-    linuxx11::noteXError(*error);
+    linux_::noteXError(*error);
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
     base::warn("X error: " + std::string(text) + " (request " + std::to_string(error->request_code) + ")");
@@ -60,12 +60,12 @@ void prepareQtEnvironment() {
 
 // The portal's screen when the session asks for it and the portal gives it; otherwise nothing,
 // with the reason on stderr and in `notice` for the view.
-std::unique_ptr<wayland::PortalScreen> openPortalScreen(Registry& registry, std::string& notice) {
-    const wayland::CaptureChoice choice = wayland::chooseCapture([](const char* name) { return std::getenv(name); });
+std::unique_ptr<linux_::screencast::PortalScreen> openPortalScreen(Registry& registry, std::string& notice) {
+    const linux_::screencast::CaptureChoice choice = linux_::screencast::chooseCapture([](const char* name) { return std::getenv(name); });
     if (!choice.complaint.empty()) base::warn(choice.complaint);
-    if (choice.kind != wayland::CaptureKind::Portal) return nullptr;
+    if (choice.kind != linux_::screencast::CaptureKind::Portal) return nullptr;
     std::string error;
-    auto screen = wayland::PortalScreen::open(registry, error);
+    auto screen = linux_::screencast::PortalScreen::open(registry, error);
     if (!screen) {
         base::warn(error + "; reading the X11 screen instead, which shows only X11 windows");
         notice = "No Wayland screen: " + error;
@@ -88,11 +88,11 @@ bool useUtf8TextEncoding() {
 
 class LinuxPlatform : public NativePlatform {
 public:
-    LinuxPlatform(std::unique_ptr<linuxx11::X11Display> display, int& argc, char** argv)
+    LinuxPlatform(std::unique_ptr<linux_::X11Display> display, int& argc, char** argv)
         : display_(std::move(display)),
           application_(argc, argv),
           utf8Text_(useUtf8TextEncoding()),
-          registry_(linuxfs::FileRegistry::defaultPath()),
+          registry_(linux_::registry::FileRegistry::defaultPath()),
           portal_(openPortalScreen(registry_, notice_)),
           changes_(*display_),
           x11Screen_(*display_, &changes_),
@@ -116,21 +116,21 @@ public:
     FormToolkit& toolkit() override { return toolkit_; }
 
 private:
-    std::unique_ptr<linuxx11::X11Display> display_;
+    std::unique_ptr<linux_::X11Display> display_;
     QApplication application_;
     [[maybe_unused]] bool utf8Text_;  // set once Qt has taken the locale from the environment
-    linuxfs::FileRegistry registry_;
+    linux_::registry::FileRegistry registry_;
     std::string notice_;
-    std::unique_ptr<wayland::PortalScreen> portal_;
-    linuxx11::X11Changes changes_;
-    linuxx11::X11Screen x11Screen_;
+    std::unique_ptr<linux_::screencast::PortalScreen> portal_;
+    linux_::X11Changes changes_;
+    linux_::X11Screen x11Screen_;
     soft::SoftGraphics graphics_;
-    linuxx11::X11WindowSystem windows_;
-    linuxx11::LinuxShell shell_;
-    linuxx11::QtMenus menus_;
-    linuxx11::QtToolkit toolkit_;
+    linux_::X11WindowSystem windows_;
+    linux_::LinuxShell shell_;
+    linux_::QtMenus menus_;
+    linux_::QtToolkit toolkit_;
     // Logout, shutdown and Ctrl+C save the settings as closing the window does.
-    linuxx11::SessionEnd sessionEnd_{[this](int) { toolkit_.endSession(); }};
+    linux_::SessionEnd sessionEnd_{[this](int) { toolkit_.endSession(); }};
 };
 
 }  // namespace
@@ -141,7 +141,7 @@ std::unique_ptr<NativePlatform> openNativePlatform(int argc, char** argv) {
         base::warn("no X display: DISPLAY is not set (on Wayland the magnifier needs Xwayland)");
         return nullptr;
     }
-    auto display = std::make_unique<linuxx11::X11Display>();
+    auto display = std::make_unique<linux_::X11Display>();
     if (!display->ok()) {
         base::warn("cannot open the X display \"" + std::string(name) + "\"");
         return nullptr;

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 std::intptr_t LinuxShell::ShellExecute(Handle /*owner*/, const char* /*operation*/, const char* file,
                                        const char* /*parameters*/, const char* /*directory*/, int /*showCommand*/) {
@@ -16,4 +16,4 @@ std::intptr_t LinuxShell::ShellExecute(Handle /*owner*/, const char* /*operation
                                                                                                       : kNoHandler;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

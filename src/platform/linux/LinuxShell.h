@@ -2,7 +2,7 @@
 // The shell on a Linux desktop: the desktop's default handler for an address, via xdg-open.
 #include "platform/Shell.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class LinuxShell : public Shell {
 public:
@@ -10,4 +10,4 @@ public:
                                const char* directory, int showCommand) override;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -3,7 +3,7 @@
 #include <bit>
 #include <limits>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 std::uint32_t channelDistance(std::uint32_t a, std::uint32_t b) {
@@ -95,4 +95,4 @@ std::uint32_t PixelFormat::fromRgb(std::uint32_t rgb) const {
     return best;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -10,7 +10,7 @@
 
 #include "platform/linux/X11Includes.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class PixelFormat {
 public:
@@ -50,4 +50,4 @@ private:
     mutable std::map<std::uint32_t, std::uint32_t> nearest_;  // colours looked up in the palette
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -9,7 +9,7 @@
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WindowIcon.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
                soft::SoftGraphics& graphics, soft::FrameStats& stats)
@@ -217,4 +217,4 @@ void QtForm::present() {
     buffer_->present(widget_->width(), widget_->height());
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

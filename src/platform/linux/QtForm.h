@@ -19,7 +19,7 @@
 #include "platform/soft/SoftGraphics.h"
 #include "platform/soft/ViewFrame.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class QtForm : public Form {
 public:
@@ -94,4 +94,4 @@ private:
     float currentY_ = 0;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

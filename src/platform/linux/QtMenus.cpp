@@ -11,7 +11,7 @@
 
 #include <memory>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 // Submenus nest; a menu inserted into itself must not recurse for ever.
@@ -84,4 +84,4 @@ int QtMenus::TrackPopupMenuEx(Handle menu, std::uint32_t /*flags*/, int x, int y
     return static_cast<int>(chosen->data().toULongLong());
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

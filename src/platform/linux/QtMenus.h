@@ -9,7 +9,7 @@
 
 class QMenu;
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class QtMenus : public soft::MenuTable {
 public:
@@ -26,4 +26,4 @@ private:
     soft::SoftGraphics& graphics_;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

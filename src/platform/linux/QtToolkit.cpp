@@ -7,7 +7,7 @@
 #include "platform/linux/FormWidget.h"
 #include "platform/linux/QtForm.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 QtToolkit::QtToolkit(X11Display& display, X11WindowSystem& windows, soft::SoftGraphics& graphics)
     : display_(display), windows_(windows), graphics_(graphics) {}
@@ -44,4 +44,4 @@ void QtToolkit::endSession() {
     if (allClosed) QCoreApplication::exit(0);
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -10,7 +10,7 @@
 #include "platform/soft/FrameStats.h"
 #include "platform/soft/SoftGraphics.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class QtToolkit : public FormToolkit {
 public:
@@ -35,4 +35,4 @@ private:
     soft::FrameStats stats_;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

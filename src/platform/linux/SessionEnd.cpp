@@ -9,7 +9,7 @@
 
 #include "base/Warn.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 constexpr int kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
@@ -59,4 +59,4 @@ void SessionEnd::drain() {
     }
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -11,7 +11,7 @@
 
 #include "platform/posix/UniqueFd.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class SessionEnd {
 public:
@@ -31,4 +31,4 @@ private:
     struct sigaction previous_[3] = {};
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 constexpr int kOutline = 2;
@@ -119,4 +119,4 @@ bool TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::st
     return true;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -16,7 +16,7 @@
 #include "platform/soft/Surface.h"
 #include "platform/soft/ViewFrame.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class TextOverlay : public soft::TextPainter {
 public:
@@ -53,4 +53,4 @@ private:
     const PixelFormat& format_;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <xcb/xcb.h>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 WindowGone::WindowGone(Handle window, std::function<void()> gone) : window_(window), gone_(std::move(gone)) {
     QCoreApplication::instance()->installNativeEventFilter(this);
@@ -25,4 +25,4 @@ bool WindowGone::nativeEventFilter(const QByteArray& eventType, void* message, q
     return false;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -7,7 +7,7 @@
 
 #include "platform/Types.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class WindowGone : public QAbstractNativeEventFilter {
 public:
@@ -25,4 +25,4 @@ private:
     bool seen_ = false;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

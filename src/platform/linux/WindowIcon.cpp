@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 QPixmap glass(int size) {
@@ -31,4 +31,4 @@ QIcon windowIcon() {
     return icon;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 X11BackBuffer::X11BackBuffer(X11Display& display, Handle window)
     : display_(display), window_(window), overlay_(screenFormat_) {
@@ -51,4 +51,4 @@ void X11BackBuffer::present(int clientWidth, int clientHeight) {
     image_->write(window_, gc_);
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

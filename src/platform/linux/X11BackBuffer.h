@@ -13,7 +13,7 @@
 #include "platform/linux/X11Image.h"
 #include "platform/soft/ViewFrame.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class X11BackBuffer {
 public:
@@ -43,4 +43,4 @@ private:
     bool drawn_ = false;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

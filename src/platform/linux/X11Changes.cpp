@@ -8,7 +8,7 @@
 #include "base/DebugSwitches.h"
 #include "platform/linux/X11Changes.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 // The switch turns the event sources off, to run the fallback on a server that has them.
@@ -96,4 +96,4 @@ void PointerPolicy::queried(bool changed, Clock::time_point now) {
     if (changed) lastMove_ = now;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -10,7 +10,7 @@
 #include "platform/linux/X11Display.h"
 #include "platform/soft/ChangedAreas.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class X11Changes {
 public:
@@ -58,4 +58,4 @@ private:
     Clock::time_point lastQuery_{};
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -2,7 +2,7 @@
 
 #include <poll.h>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 // The trap in force: Xlib's error handler is one for the whole process.
@@ -100,4 +100,4 @@ bool X11ErrorTrap::succeeded() {
     return trappedErrors == 0;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class X11Display {
 public:
@@ -99,4 +99,4 @@ private:
     int (*previous_)(::Display*, XErrorEvent*);
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

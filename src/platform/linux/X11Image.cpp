@@ -11,7 +11,7 @@
 #include "base/DebugSwitches.h"
 #include "platform/linux/X11Display.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 // Far above what the server needs to take even a screen-sized image.
@@ -248,4 +248,4 @@ void X11Image::write(Drawable drawable, GC gc) {
     }
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

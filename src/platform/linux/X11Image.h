@@ -13,7 +13,7 @@
 #include "platform/linux/X11Display.h"
 #include "platform/soft/Surface.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class X11Image {
 public:
@@ -71,4 +71,4 @@ private:
     unsigned long putSerial_ = 0;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -7,12 +7,12 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 inline constexpr unsigned long kXNone = 0L;  // None
 inline constexpr int kXSuccess = 0;          // Success
 inline constexpr int kXFalse = 0;            // False
 inline constexpr int kXTrue = 1;             // True
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_
 
 #undef None
 #undef Bool

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 X11Screen::X11Screen(X11Display& display, X11Changes* changes)
     : display_(display),
@@ -83,4 +83,4 @@ unsigned X11Screen::systemPalette(unsigned start, unsigned count, PaletteEntry* 
     return count;
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -6,7 +6,7 @@
 #include "platform/linux/X11Image.h"
 #include "platform/soft/ScreenSource.h"
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 
 class X11Screen : public soft::ScreenSource {
 public:
@@ -41,4 +41,4 @@ private:
     X11Display::Subscription resizes_;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-namespace platform::linuxx11 {
+namespace platform::linux_ {
 namespace {
 
 constexpr long kStateRemove = 0;
@@ -273,4 +273,4 @@ bool X11WindowSystem::GetWindowRect(Handle hwnd, Rect& rect) {
     return trap.succeeded();
 }
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

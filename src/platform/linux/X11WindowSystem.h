@@ -14,14 +14,7 @@
 #include "platform/soft/SoftGraphics.h"
 #include "platform/soft/WindowProcChain.h"
 
-namespace platform::linuxx11 {
-
-struct FrameExtents {
-    int left = 0;
-    int right = 0;
-    int top = 0;
-    int bottom = 0;
-};
+namespace platform::linux_ {
 
 class X11WindowSystem : public WindowSystem {
 public:
@@ -93,4 +86,4 @@ private:
     Atom netSupportingWmCheck_;
 };
 
-}  // namespace platform::linuxx11
+}  // namespace platform::linux_

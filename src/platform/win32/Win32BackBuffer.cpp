@@ -7,7 +7,7 @@ namespace platform::win32 {
 std::unique_ptr<BackBuffer> BackBuffer::create(HWND window, int width, int height) {
     std::unique_ptr<BackBuffer> buffer(new BackBuffer());
     {
-        const WindowDc windowDc(window);
+        const OwnedWindowDc windowDc(window);
         if (windowDc.get() == nullptr) return nullptr;
         buffer->dc_ = MemoryDc(windowDc.get());
         buffer->bitmap_.reset(::CreateCompatibleBitmap(windowDc.get(), width, height));

@@ -33,7 +33,7 @@ private:
 
     int width_ = 0;
     int height_ = 0;
-    GdiObject<HBITMAP> bitmap_;
+    OwnedGdiObject<HBITMAP> bitmap_;
     MemoryDc dc_;
     std::optional<Selection> selected_;  // goes first, so the bitmap is out before both are deleted
 };

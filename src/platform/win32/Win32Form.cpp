@@ -168,7 +168,7 @@ void Win32Form::tick() {
 
 void Win32Form::present() {
     if (!buffer_ || hwnd_ == 0) return;
-    const WindowDc window(windowOf(hwnd_));
+    const OwnedWindowDc window(windowOf(hwnd_));
     if (window.get() == nullptr) return;
     buffer_->copyTo(window.get());
 }

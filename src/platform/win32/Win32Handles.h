@@ -38,14 +38,14 @@ std::string wideToUtf8(const std::wstring& text);
 std::string utf8ToAnsi(const char* text);
 
 // A device context of a window, released when it goes.
-class WindowDc {
+class OwnedWindowDc {
 public:
-    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    ~WindowDc() {
+    explicit OwnedWindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~OwnedWindowDc() {
         if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
     }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
+    OwnedWindowDc(const OwnedWindowDc&) = delete;
+    OwnedWindowDc& operator=(const OwnedWindowDc&) = delete;
     HDC get() const { return dc_; }
 
 private:
@@ -81,21 +81,21 @@ private:
 
 // A bitmap, font, brush or palette, deleted when it goes.
 template <typename T>
-class GdiObject {
+class OwnedGdiObject {
 public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : object_(object) {}
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
+    OwnedGdiObject() = default;
+    explicit OwnedGdiObject(T object) : object_(object) {}
+    ~OwnedGdiObject() { reset(); }
+    OwnedGdiObject(OwnedGdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+    OwnedGdiObject& operator=(OwnedGdiObject&& other) noexcept {
         if (this != &other) {
             reset();
             object_ = std::exchange(other.object_, nullptr);
         }
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    OwnedGdiObject(const OwnedGdiObject&) = delete;
+    OwnedGdiObject& operator=(const OwnedGdiObject&) = delete;
     T get() const { return object_; }
     T release() { return std::exchange(object_, nullptr); }
     void reset(T object = nullptr) {

@@ -6,7 +6,7 @@
 #include "platform/linux/registry/FileRegistry.h"
 #include "platform/linux/registry/RegFormat.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -168,4 +168,4 @@ TEST(FileRegistryPath, FollowsTheConfigFolderConvention) {
 }
 
 }  // namespace
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

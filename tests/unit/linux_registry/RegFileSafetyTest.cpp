@@ -17,7 +17,7 @@
 #include "platform/linux/registry/RegFormat.h"
 #include "platform/posix/UniqueFd.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 namespace {
 
 namespace fs = std::filesystem;
@@ -405,4 +405,4 @@ TEST_F(Permissions, AnUnreadableFileIsSetAsideWhenTheFolderAllows) {
 }
 
 }  // namespace
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

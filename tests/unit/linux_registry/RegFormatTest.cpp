@@ -5,7 +5,7 @@
 #include "platform/Types.h"
 #include "platform/linux/registry/RegFormat.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -126,4 +126,4 @@ TEST(RegFormat, WritesOddValuesAsHexThatReadsBack) {
 }
 
 }  // namespace
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

@@ -7,7 +7,7 @@
 #include "TestFiles.h"
 #include "platform/linux/registry/RegFormat.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 namespace {
 
 using Rng = std::mt19937;
@@ -100,4 +100,4 @@ TEST(RegFuzz, DamagedTextNeverCrashesAndWhatIsAcceptedIsStable) {
 }
 
 }  // namespace
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

@@ -8,7 +8,7 @@
 
 #include "platform/Types.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 namespace {
 
@@ -168,4 +168,4 @@ std::int32_t FileRegistry::RegCloseKey(Handle key) {
     return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

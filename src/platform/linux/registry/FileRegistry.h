@@ -10,9 +10,9 @@
 #include <optional>
 
 #include "platform/Registry.h"
-#include "platform/linux/registry/RegistryStore.h"
+#include "platform/linux/registry/RegFileStore.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 class FileRegistry final : public Registry {
 public:
@@ -38,10 +38,10 @@ private:
     std::optional<std::string> pathOf(Handle key) const;
     Handle addHandle(std::string path);
 
-    RegistryStore store_;
+    RegFileStore store_;
     mutable std::mutex mutex_;  // guards the handles
     std::map<Handle, std::string> handles_;
     Handle lastHandle_ = 0;
 };
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <thread>
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 using posix::UniqueFd;
 
@@ -180,4 +180,4 @@ int PendingFile::commit(FileIdentity& identity) {
     return 0;
 }
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

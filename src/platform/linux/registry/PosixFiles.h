@@ -13,7 +13,7 @@
 
 #include "platform/posix/UniqueFd.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 // Tells one content of a file from another without reading it: any rewrite by rename gives
 // another inode, and one in place another size or time.
@@ -81,4 +81,4 @@ private:
     posix::UniqueFd written_;  // kept open to tell the file's identity once it is in place
 };
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

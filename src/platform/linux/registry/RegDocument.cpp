@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 namespace {
 
@@ -111,4 +111,4 @@ void removeValue(RegSection& section, std::string_view name) {
     if (it != section.values.end()) section.values.erase(it);
 }
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

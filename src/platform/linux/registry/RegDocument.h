@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 struct RegValue {
     std::string name;  // empty: the key's default value, written as @
@@ -57,4 +57,4 @@ void removeKey(RegDocument& doc, std::string_view path);
 bool storeValue(RegSection& section, RegValue value);
 void removeValue(RegSection& section, std::string_view name);
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

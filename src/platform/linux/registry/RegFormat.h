@@ -21,7 +21,7 @@
 
 #include "platform/linux/registry/RegDocument.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 struct RegParseResult {
     std::optional<RegDocument> document;  // empty when the text was refused
@@ -31,4 +31,4 @@ struct RegParseResult {
 RegParseResult parseRegFile(std::string_view text);
 std::string serializeRegFile(const RegDocument& doc);
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

@@ -6,7 +6,7 @@
 #include "platform/linux/registry/RegFormat.h"
 #include "platform/linux/registry/RegText.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 namespace {
 
@@ -304,4 +304,4 @@ RegParseResult parseRegFile(std::string_view text) {
     }
 }
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

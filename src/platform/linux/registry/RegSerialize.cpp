@@ -3,7 +3,7 @@
 #include "platform/Types.h"
 #include "platform/linux/registry/RegFormat.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 namespace {
 
@@ -76,4 +76,4 @@ std::string serializeRegFile(const RegDocument& doc) {
     return out;
 }
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

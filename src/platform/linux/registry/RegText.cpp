@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 namespace {
 
@@ -49,4 +49,4 @@ std::optional<std::string> utf16LeToUtf8(std::string_view bytes) {
     return out;
 }
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

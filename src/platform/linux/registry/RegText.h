@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 inline constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 
@@ -13,4 +13,4 @@ inline constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 // surrogate without its partner.
 std::optional<std::string> utf16LeToUtf8(std::string_view bytes);
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

@@ -1,4 +1,4 @@
-#include "platform/linux/registry/RegistryStore.h"
+#include "platform/linux/registry/RegFileStore.h"
 
 #include <sys/stat.h>
 
@@ -10,7 +10,7 @@
 #include "platform/Types.h"
 #include "platform/linux/registry/RegFormat.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 namespace {
 
@@ -28,7 +28,7 @@ std::int32_t statusOf(int error) {
 
 }  // namespace
 
-std::shared_ptr<const RegistryStore::Loaded> RegistryStore::read() const {
+std::shared_ptr<const RegFileStore::Loaded> RegFileStore::read() const {
     auto now = identityOf(file_);
     {
         std::lock_guard lock(cacheMutex_);
@@ -56,13 +56,13 @@ std::shared_ptr<const RegistryStore::Loaded> RegistryStore::read() const {
     return loaded;
 }
 
-std::shared_ptr<const RegDocument> RegistryStore::load() const {
+std::shared_ptr<const RegDocument> RegFileStore::load() const {
     if (batch_.doc) return batch_.doc;
     auto loaded = read();
     return {loaded, &loaded->doc};
 }
 
-std::int32_t RegistryStore::update(const std::function<bool(RegDocument&)>& edit) {
+std::int32_t RegFileStore::update(const std::function<bool(RegDocument&)>& edit) {
     if (batch_.depth > 0) {
         if (batch_.status != ERROR_SUCCESS) return batch_.status;
         batch_.changed = edit(*batch_.doc) || batch_.changed;
@@ -76,7 +76,7 @@ std::int32_t RegistryStore::update(const std::function<bool(RegDocument&)>& edit
     return write(std::move(doc), *current);
 }
 
-void RegistryStore::beginBatch() {
+void RegFileStore::beginBatch() {
     if (batch_.depth++ > 0) return;
     batch_.status = acquire(batch_.lock);
     if (batch_.status != ERROR_SUCCESS) return;
@@ -85,7 +85,7 @@ void RegistryStore::beginBatch() {
     batch_.changed = false;
 }
 
-std::int32_t RegistryStore::commitBatch() {
+std::int32_t RegFileStore::commitBatch() {
     if (batch_.depth == 0 || --batch_.depth > 0) return ERROR_SUCCESS;
     Batch done = std::move(batch_);  // the lock goes with it, after the write
     batch_ = Batch{};
@@ -93,7 +93,7 @@ std::int32_t RegistryStore::commitBatch() {
     return write(std::move(*done.doc), *done.base);
 }
 
-std::int32_t RegistryStore::acquire(posix::UniqueFd& lock) {
+std::int32_t RegFileStore::acquire(posix::UniqueFd& lock) {
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
     if (ec) return failed("cannot create the folder of", ec.value());
@@ -108,7 +108,7 @@ std::int32_t RegistryStore::acquire(posix::UniqueFd& lock) {
     return ERROR_SUCCESS;
 }
 
-std::int32_t RegistryStore::write(RegDocument doc, const Loaded& base) {
+std::int32_t RegFileStore::write(RegDocument doc, const Loaded& base) {
     auto text = serializeRegFile(doc);
     // Written larger, the file would read back as damaged and every setting would be lost.
     if (text.size() > kMaxRegistryFileSize) return kErrorInvalidParameter;
@@ -142,11 +142,11 @@ std::int32_t RegistryStore::write(RegDocument doc, const Loaded& base) {
     return ERROR_SUCCESS;
 }
 
-std::int32_t RegistryStore::failed(const char* what, int error) {
+std::int32_t RegFileStore::failed(const char* what, int error) {
     if (!failing_.exchange(true))
         base::warn(std::string("settings not saved: ") + what + " registry file " + file_.string() + ": " +
                    std::strerror(error));
     return statusOf(error);
 }
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "platform/linux/wayland/PipeWireCapture.h"
-#include "platform/linux/wayland/PortalSession.h"
+#include "platform/linux/screencast/PipeWireCapture.h"
+#include "platform/linux/screencast/PortalSession.h"
 #include "platform/soft/ScreenSource.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 class PortalScreen : public soft::ScreenSource {
 public:
@@ -41,4 +41,4 @@ private:
     std::unique_ptr<PipeWireCapture> capture_;  // last: ends its streams before the session closes
 };
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

@@ -7,12 +7,12 @@
 #include <optional>
 
 #include "platform/Types.h"
-#include "platform/linux/wayland/FrameCanvas.h"
+#include "platform/linux/screencast/FrameCanvas.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 // The layout for a SPA video format, or nothing for one the capture does not take.
-std::optional<PixelFormat> pixelFormatFromSpa(std::uint32_t spaFormat);
+std::optional<StreamFormat> pixelFormatFromSpa(std::uint32_t spaFormat);
 
 // The pointer position relative to the stream, from the buffer's cursor metadata; nothing when
 // the buffer has none or says the pointer is not on this stream.
@@ -21,4 +21,4 @@ std::optional<Point> cursorFromBuffer(const spa_buffer& buffer);
 // Room asked for the cursor metadata: the header and a pointer image of up to 64x64 pixels.
 std::uint32_t cursorMetaSize(std::uint32_t width, std::uint32_t height);
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/wayland/FrameCanvas.h"
+#include "platform/linux/screencast/FrameCanvas.h"
 #include "platform/posix/UniqueFd.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 class PipeWireCapture {
 public:
@@ -49,7 +49,7 @@ private:
         std::size_t index = 0;
         pw_stream* stream = nullptr;
         spa_hook listener{};
-        std::optional<PixelFormat> format;
+        std::optional<StreamFormat> format;
         int width = 0;
         int height = 0;
         bool framed = false;
@@ -86,4 +86,4 @@ private:
     bool endReported_ = false;
 };
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

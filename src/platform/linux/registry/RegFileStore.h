@@ -21,7 +21,7 @@
 #include "platform/linux/registry/PosixFiles.h"
 #include "platform/linux/registry/RegDocument.h"
 
-namespace platform::linuxfs {
+namespace platform::linux_::registry {
 
 // Far beyond what a settings file holds; anything larger is taken as damage, not read.
 inline constexpr std::size_t kMaxRegistryFileSize = 4u << 20;
@@ -34,9 +34,9 @@ inline constexpr std::int32_t kErrorDiskFull = 112;
 // The store's own failures: no lock within the wait, or a file operation that failed.
 inline constexpr std::int32_t kErrorRegistryIoFailed = 1016;
 
-class RegistryStore {
+class RegFileStore {
 public:
-    explicit RegistryStore(std::filesystem::path file, std::chrono::milliseconds lockWait = kDefaultLockWait)
+    explicit RegFileStore(std::filesystem::path file, std::chrono::milliseconds lockWait = kDefaultLockWait)
         : file_(std::move(file)), lockWait_(lockWait) {}
 
     const std::filesystem::path& file() const { return file_; }
@@ -84,4 +84,4 @@ private:
     Batch batch_;  // used from one thread, as the registry's callers are
 };
 
-}  // namespace platform::linuxfs
+}  // namespace platform::linux_::registry

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 enum class CaptureKind { X11, Portal };
 
@@ -17,4 +17,4 @@ struct CaptureChoice {
 // selects the portal. `getenv` answers null for an unset variable.
 CaptureChoice chooseCapture(const std::function<const char*(const char*)>& getenv);
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

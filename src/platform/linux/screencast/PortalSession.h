@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/wayland/FrameCanvas.h"
+#include "platform/linux/screencast/FrameCanvas.h"
 #include "platform/posix/UniqueFd.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 struct PortalTimeouts {
     std::chrono::milliseconds call{10000};    // a step the portal answers by itself
@@ -60,4 +60,4 @@ private:
 // The streams as the portal's Start describes them: a(ua{sv}) with "position" and "size".
 std::vector<StreamPlacement> parseStreams(const QVariant& streams);
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

@@ -1,4 +1,4 @@
-#include "platform/linux/wayland/PipeWireCapture.h"
+#include "platform/linux/screencast/PipeWireCapture.h"
 
 #include <spa/buffer/meta.h>
 #include <spa/param/buffers.h>
@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "base/Warn.h"
-#include "platform/linux/wayland/SpaFrames.h"
+#include "platform/linux/screencast/SpaFrames.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 namespace {
 
 // Holds the loop's lock for a scope.
@@ -241,4 +241,4 @@ bool PipeWireCapture::waitForFrames(std::chrono::milliseconds timeout, std::stri
     return false;
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

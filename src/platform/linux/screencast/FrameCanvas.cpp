@@ -1,12 +1,12 @@
-#include "platform/linux/wayland/FrameCanvas.h"
+#include "platform/linux/screencast/FrameCanvas.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
-void convertPixels(PixelFormat format, const std::uint8_t* from, std::uint32_t* to, int count) {
-    const bool redFirst = format == PixelFormat::RGBx || format == PixelFormat::RGBA;
+void convertPixels(StreamFormat format, const std::uint8_t* from, std::uint32_t* to, int count) {
+    const bool redFirst = format == StreamFormat::RGBx || format == StreamFormat::RGBA;
     for (int i = 0; i < count; ++i, from += 4) {
         const std::uint32_t red = redFirst ? from[0] : from[2];
         const std::uint32_t blue = redFirst ? from[2] : from[0];
@@ -24,7 +24,7 @@ FrameCanvas::FrameCanvas(std::vector<StreamPlacement> streams) : streams_(std::m
 }
 
 void FrameCanvas::putFrame(std::size_t index, const std::uint8_t* data, int width, int height, int stride,
-                           PixelFormat format) {
+                           StreamFormat format) {
     if (index >= streams_.size() || data == nullptr) return;
     const StreamPlacement& s = streams_[index];
     // The part of the frame that lies both in the stream's area and on the canvas.
@@ -35,7 +35,7 @@ void FrameCanvas::putFrame(std::size_t index, const std::uint8_t* data, int widt
     for (int row = y0; row < y1; ++row) {
         const std::uint8_t* from = data + static_cast<std::ptrdiff_t>(row) * stride + x0 * 4;
         std::uint32_t* to = pixels_.data() + static_cast<std::size_t>(s.y + row) * width_ + (s.x + x0);
-        if (format == PixelFormat::BGRx || format == PixelFormat::BGRA) {
+        if (format == StreamFormat::BGRx || format == StreamFormat::BGRA) {
             // Already the view's layout in memory, apart from the top byte.
             std::memcpy(to, from, static_cast<std::size_t>(x1 - x0) * 4);
             std::for_each(to, to + (x1 - x0), [](std::uint32_t& p) { p &= 0xFFFFFFu; });
@@ -57,4 +57,4 @@ void FrameCanvas::read(int x, int y, const soft::Surface& to) const {
     }
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

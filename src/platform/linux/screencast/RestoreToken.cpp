@@ -1,4 +1,4 @@
-#include "platform/linux/wayland/RestoreToken.h"
+#include "platform/linux/screencast/RestoreToken.h"
 
 #include <algorithm>
 #include <vector>
@@ -6,7 +6,7 @@
 #include "base/SettingsKeys.h"
 #include "platform/RegistryKey.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 namespace {
 
 // Tokens are short printable strings; anything else is not worth handing to the portal.
@@ -38,4 +38,4 @@ std::int32_t saveRestoreToken(Registry& registry, const std::string& token) {
     return status != ERROR_SUCCESS ? status : closed;
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

@@ -5,7 +5,7 @@
 
 #include "platform/Registry.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 inline constexpr const char* kRestoreTokenValue = "ScreenCastRestoreToken";
 
@@ -14,4 +14,4 @@ std::string loadRestoreToken(Registry& registry);
 // Stores the token as REG_SZ; returns the registry's status.
 std::int32_t saveRestoreToken(Registry& registry, const std::string& token);
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

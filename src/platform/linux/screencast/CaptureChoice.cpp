@@ -1,8 +1,8 @@
-#include "platform/linux/wayland/CaptureChoice.h"
+#include "platform/linux/screencast/CaptureChoice.h"
 
 #include <string_view>
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 CaptureChoice chooseCapture(const std::function<const char*(const char*)>& getenv) {
     const auto value = [&](const char* name) -> std::string_view {
@@ -24,4 +24,4 @@ CaptureChoice chooseCapture(const std::function<const char*(const char*)>& geten
     return choice;
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

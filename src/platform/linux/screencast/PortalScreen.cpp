@@ -1,8 +1,8 @@
-#include "platform/linux/wayland/PortalScreen.h"
+#include "platform/linux/screencast/PortalScreen.h"
 
-#include "platform/linux/wayland/RestoreToken.h"
+#include "platform/linux/screencast/RestoreToken.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 std::unique_ptr<PortalScreen> PortalScreen::open(Registry& registry, std::string& error, PortalTimeouts timeouts) {
     auto session = std::make_unique<PortalSession>(timeouts);
@@ -16,4 +16,4 @@ std::unique_ptr<PortalScreen> PortalScreen::open(Registry& registry, std::string
     return std::make_unique<PortalScreen>(std::move(session), std::move(capture));
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

@@ -1,4 +1,4 @@
-#include "platform/linux/wayland/PortalSession.h"
+#include "platform/linux/screencast/PortalSession.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -10,7 +10,7 @@
 
 #include <fcntl.h>
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -226,4 +226,4 @@ std::optional<PortalStart> PortalSession::start(const std::string& restoreToken,
     return result;
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

@@ -9,10 +9,10 @@
 #include "platform/Types.h"
 #include "platform/soft/Surface.h"
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
 // 32-bit layouts a screen-cast stream may use, named by their bytes in memory.
-enum class PixelFormat { BGRx, BGRA, RGBx, RGBA };
+enum class StreamFormat { BGRx, BGRA, RGBx, RGBA };
 
 // Where a stream's picture lies on the desktop, in screen pixels.
 struct StreamPlacement {
@@ -24,7 +24,7 @@ struct StreamPlacement {
 };
 
 // Converts `count` pixels of the given layout to 0x00RRGGBB.
-void convertPixels(PixelFormat format, const std::uint8_t* from, std::uint32_t* to, int count);
+void convertPixels(StreamFormat format, const std::uint8_t* from, std::uint32_t* to, int count);
 
 class FrameCanvas {
 public:
@@ -38,7 +38,7 @@ public:
 
     // Copies a frame of stream `index` into place. A frame larger than the stream's area is
     // cut to it; a smaller one leaves the rest of the area as it was.
-    void putFrame(std::size_t index, const std::uint8_t* data, int width, int height, int stride, PixelFormat format);
+    void putFrame(std::size_t index, const std::uint8_t* data, int width, int height, int stride, StreamFormat format);
     // The screen position of a point given relative to stream `index`.
     std::optional<Point> toScreen(std::size_t index, int x, int y) const;
     // Copies the rectangle (x, y, to.width, to.height), wholly inside the canvas, into `to`.
@@ -51,4 +51,4 @@ private:
     std::vector<std::uint32_t> pixels_;
 };
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast

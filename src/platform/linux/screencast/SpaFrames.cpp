@@ -1,16 +1,16 @@
-#include "platform/linux/wayland/SpaFrames.h"
+#include "platform/linux/screencast/SpaFrames.h"
 
 #include <spa/buffer/meta.h>
 #include <spa/param/video/raw.h>
 
-namespace platform::wayland {
+namespace platform::linux_::screencast {
 
-std::optional<PixelFormat> pixelFormatFromSpa(std::uint32_t spaFormat) {
+std::optional<StreamFormat> pixelFormatFromSpa(std::uint32_t spaFormat) {
     switch (spaFormat) {
-        case SPA_VIDEO_FORMAT_BGRx: return PixelFormat::BGRx;
-        case SPA_VIDEO_FORMAT_BGRA: return PixelFormat::BGRA;
-        case SPA_VIDEO_FORMAT_RGBx: return PixelFormat::RGBx;
-        case SPA_VIDEO_FORMAT_RGBA: return PixelFormat::RGBA;
+        case SPA_VIDEO_FORMAT_BGRx: return StreamFormat::BGRx;
+        case SPA_VIDEO_FORMAT_BGRA: return StreamFormat::BGRA;
+        case SPA_VIDEO_FORMAT_RGBx: return StreamFormat::RGBx;
+        case SPA_VIDEO_FORMAT_RGBA: return StreamFormat::RGBA;
         default: return std::nullopt;
     }
 }
@@ -27,4 +27,4 @@ std::uint32_t cursorMetaSize(std::uint32_t width, std::uint32_t height) {
     return static_cast<std::uint32_t>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + width * height * 4;
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::linux_::screencast
