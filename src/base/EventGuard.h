@@ -12,25 +12,25 @@ namespace base {
 
 class EventGuard {
 public:
-    explicit EventGuard(std::function<void()> onFailure) : onFailure_(std::move(onFailure)) {}
+    explicit EventGuard(std::function<void()> onFailure) : mOnFailure(std::move(onFailure)) {}
 
     // Runs the handler unless the handlers are closed; false when it did not run or failed.
     template <typename Handler>
     bool run(Handler&& handler) {
-        if (closed_) return false;
+        if (mClosed) return false;
         if (runHandler(std::forward<Handler>(handler))) return true;
-        closed_ = true;
-        if (onFailure_) onFailure_();
+        mClosed = true;
+        if (mOnFailure) mOnFailure();
         return false;
     }
     // No event reaches the handlers from now on, though none failed: the form is going.
-    void close() { closed_ = true; }
+    void close() { mClosed = true; }
     // Whether events still reach the handlers.
-    bool open() const { return !closed_; }
+    bool open() const { return !mClosed; }
 
 private:
-    std::function<void()> onFailure_;
-    bool closed_ = false;
+    std::function<void()> mOnFailure;
+    bool mClosed = false;
 };
 
 }  // namespace base

@@ -8,29 +8,29 @@ namespace capture {
 class WindowDC {
 public:
     WindowDC(platform::Handle window, bool client)
-        : window_(window),
-          hdc_(client ? platform::windows().GetDC(window) : platform::windows().GetWindowDC(window)) {}
-    ~WindowDC() { platform::windows().ReleaseDC(window_, hdc_); }
+        : mWindow(window),
+          mHdc(client ? platform::windows().GetDC(window) : platform::windows().GetWindowDC(window)) {}
+    ~WindowDC() { platform::windows().ReleaseDC(mWindow, mHdc); }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
-    platform::Handle get() const { return hdc_; }
+    platform::Handle get() const { return mHdc; }
 
 private:
-    platform::Handle window_;
-    platform::Handle hdc_;
+    platform::Handle mWindow;
+    platform::Handle mHdc;
 };
 
 class MemoryDC {
 public:
     explicit MemoryDC(platform::Handle compatibleWith)
-        : hdc_(platform::graphics().CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDC() { platform::graphics().DeleteDC(hdc_); }
+        : mHdc(platform::graphics().CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryDC() { platform::graphics().DeleteDC(mHdc); }
     MemoryDC(const MemoryDC&) = delete;
     MemoryDC& operator=(const MemoryDC&) = delete;
-    platform::Handle get() const { return hdc_; }
+    platform::Handle get() const { return mHdc; }
 
 private:
-    platform::Handle hdc_;
+    platform::Handle mHdc;
 };
 
 // A bitmap or palette, deleted unless released to a new owner.
@@ -41,18 +41,18 @@ public:
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
     void reset(platform::Handle object) {
-        if (object_ != 0) platform::graphics().DeleteObject(object_);
-        object_ = object;
+        if (mObject != 0) platform::graphics().DeleteObject(mObject);
+        mObject = object;
     }
     platform::Handle release() {
-        const platform::Handle object = object_;
-        object_ = 0;
+        const platform::Handle object = mObject;
+        mObject = 0;
         return object;
     }
-    platform::Handle get() const { return object_; }
+    platform::Handle get() const { return mObject; }
 
 private:
-    platform::Handle object_ = 0;
+    platform::Handle mObject = 0;
 };
 
 }  // namespace capture

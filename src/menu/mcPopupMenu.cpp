@@ -4,12 +4,12 @@
 
 namespace menu {
 
-mcPopupMenu::mcPopupMenu() : menu_(platform::menus().CreatePopupMenu()) {}
+mcPopupMenu::mcPopupMenu() : mMenu(platform::menus().CreatePopupMenu()) {}
 
-mcPopupMenu::~mcPopupMenu() { platform::menus().DestroyMenu(menu_); }
+mcPopupMenu::~mcPopupMenu() { platform::menus().DestroyMenu(mMenu); }
 
 void mcPopupMenu::Remove(std::int32_t iMenuPosition) {
-    platform::menus().DeleteMenu(menu_, static_cast<std::uint32_t>(iMenuPosition), platform::MF_BYPOSITION);
+    platform::menus().DeleteMenu(mMenu, static_cast<std::uint32_t>(iMenuPosition), platform::MF_BYPOSITION);
 }
 
 void mcPopupMenu::Add(std::int32_t iMenuID, const vMenuItem& item, bool bDefault, bool bChecked,
@@ -18,21 +18,21 @@ void mcPopupMenu::Add(std::int32_t iMenuID, const vMenuItem& item, bool bDefault
     const auto id = static_cast<std::uint32_t>(iMenuID);
     if (const auto* text = std::get_if<std::string>(&item)) {
         if (*text == "-") {
-            menus.AppendMenu(menu_, platform::MF_SEPARATOR, id, nullptr);
+            menus.AppendMenu(mMenu, platform::MF_SEPARATOR, id, nullptr);
         } else {
-            menus.AppendMenu(menu_, bChecked ? platform::MF_CHECKED : platform::MF_STRING, id, text->c_str());
+            menus.AppendMenu(mMenu, bChecked ? platform::MF_CHECKED : platform::MF_STRING, id, text->c_str());
         }
         // Always made: with no bitmaps the platform's standard marks are used.
-        menus.SetMenuItemBitmaps(menu_, id, platform::MF_BYCOMMAND, imgUnchecked, imgChecked);
-        if (bDefault) menus.SetMenuDefaultItem(menu_, id, 0);
+        menus.SetMenuItemBitmaps(mMenu, id, platform::MF_BYCOMMAND, imgUnchecked, imgChecked);
+        if (bDefault) menus.SetMenuDefaultItem(mMenu, id, 0);
         if (eItemState == Disabled) {
-            menus.EnableMenuItem(menu_, id, platform::MF_BYCOMMAND | platform::MF_DISABLED);
+            menus.EnableMenuItem(mMenu, id, platform::MF_BYCOMMAND | platform::MF_DISABLED);
         } else if (eItemState == Grayed) {
-            menus.EnableMenuItem(menu_, id, platform::MF_BYCOMMAND | platform::MF_GRAYED);
+            menus.EnableMenuItem(mMenu, id, platform::MF_BYCOMMAND | platform::MF_GRAYED);
         }
     } else if (const auto* submenu = std::get_if<const mcPopupMenu*>(&item); submenu != nullptr && *submenu != nullptr) {
         const std::string caption = (*submenu)->Caption();
-        menus.AppendMenu(menu_, platform::MF_POPUP, (*submenu)->hwnd(), caption.c_str());
+        menus.AppendMenu(mMenu, platform::MF_POPUP, (*submenu)->hwnd(), caption.c_str());
     }
     // Anything else is ignored.
 }
@@ -70,7 +70,7 @@ std::int32_t mcPopupMenu::Show(std::intptr_t iFormHwnd, std::int32_t X, std::int
         x = X == -1 ? cursor.x : X;
         y = Y == -1 ? cursor.y : Y;
     }
-    return platform::menus().TrackPopupMenuEx(menu_, platform::TPM_RETURNCMD | platform::TPM_RIGHTBUTTON, x, y,
+    return platform::menus().TrackPopupMenuEx(mMenu, platform::TPM_RETURNCMD | platform::TPM_RIGHTBUTTON, x, y,
                                               owner);
 }
 

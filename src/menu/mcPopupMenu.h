@@ -26,15 +26,15 @@ public:
     mcPopupMenu& operator=(const mcPopupMenu&) = delete;
 
     /// If this instance of the Class is to be a Submenu, set this Property to the text desired for the placeholder.
-    void setCaption(const std::string& sCaption) { caption_ = sCaption; }
+    void setCaption(const std::string& sCaption) { mCaption = sCaption; }
     /// If this instance of the Class is to be a Submenu, set this Property to the text desired for the placeholder.
-    std::string Caption() const { return caption_; }
+    std::string Caption() const { return mCaption; }
 
     /// Removes a Menu Item or Submenu. This function cannot remove a Submenu by it's ID, so the passed value must be a 0-based index of the Item's position. 
     void Remove(std::int32_t iMenuPosition);
 
     /// Returns the handle of the Menu.
-    platform::Handle hwnd() const { return menu_; }
+    platform::Handle hwnd() const { return mMenu; }
 
     /// Adds a Menu Item to the Menu.
     void Add(std::int32_t iMenuID, const vMenuItem& vMenuItem, bool bDefault = false, bool bChecked = false,
@@ -45,8 +45,8 @@ public:
                       std::intptr_t iControlHwnd = -1);
 
 private:
-    std::string caption_;
-    platform::Handle menu_ = 0;
+    std::string mCaption;
+    platform::Handle mMenu = 0;
 };
 
 }  // namespace menu

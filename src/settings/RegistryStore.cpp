@@ -82,15 +82,15 @@ std::int32_t saveSetting(const std::string& programKeyName, const std::string& v
 
 WriteBatch::WriteBatch() {
     try {
-        registry_ = &platform::registry();
-        registry_->beginBatch();
+        mRegistry = &platform::registry();
+        mRegistry->beginBatch();
     } catch (...) {
-        registry_ = nullptr;  // no registry: the writes fail on their own, quietly
+        mRegistry = nullptr;  // no registry: the writes fail on their own, quietly
     }
 }
 
 WriteBatch::~WriteBatch() {
-    if (registry_) registry_->commitBatch();
+    if (mRegistry) mRegistry->commitBatch();
 }
 
 std::int32_t clampLong(std::int32_t low, std::int32_t high, std::int32_t value) {

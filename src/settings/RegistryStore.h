@@ -43,7 +43,7 @@ public:
     WriteBatch& operator=(const WriteBatch&) = delete;
 
 private:
-    platform::Registry* registry_ = nullptr;
+    platform::Registry* mRegistry = nullptr;
 };
 
 // The value bounded to low..high; the upper bound is applied last, so it wins when low > high.
