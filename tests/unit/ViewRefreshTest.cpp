@@ -5,8 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 #include "base/Arithmetic.h"
 
 namespace {
@@ -18,17 +17,7 @@ using namespace testsupport;
 const std::string kHungarianName = "Nagy\xC3\xADt\xC3\xB3";
 const std::string kHungarianHint = "Nagy\xC3\xADt\xC3\xA1s: [+] & [-]";
 
-class ViewRefreshTest : public ::testing::Test {
-protected:
-    void start() {
-        window.start();
-        form = fake.toolkit.lastForm();
-    }
-
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    FakeForm* form = nullptr;
-};
+using ViewRefreshTest = MagnifierTest;
 
 TEST_F(ViewRefreshTest, AtZoomThreeEveryScreenPixelIsAThreeByThreeBlock) {
     paintDistinctScreen(fake);
