@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FormToolkitConformance.h"
 #include "MenusConformance.h"
 #include "RegistryConformance.h"
 #include "platform/fake/FakePlatform.h"
@@ -86,9 +87,70 @@ private:
     Handle mark_ = 0;
 };
 
+class FakeToolkitBackend {
+public:
+    static constexpr bool kDrawsText = false;  // the texts are recorded, not drawn
+
+    platform::FormToolkit& toolkit() { return fake_.toolkit; }
+    static platform::fake::FakeForm& fakeForm(platform::Form& form) {
+        return static_cast<platform::fake::FakeForm&>(form);
+    }
+    // No loop and no clock here: every turn is one tick of the form's timer.
+    bool runUntil(platform::Form& form, const std::function<bool()>& done) {
+        for (int turn = 0; turn < 100; ++turn) {
+            if (done()) return true;
+            fakeForm(form).tick();
+        }
+        return done();
+    }
+    bool visible(platform::Form& form) {
+        return fakeForm(form).shown() && fake_.windows.window(form.hWnd()) != nullptr;
+    }
+    // The pattern put on the screen's top-left corner, and a picture of it taken as the
+    // magnifier takes one.
+    platform::PictureRef pattern(int width, int height) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) fake_.screen.setPixel(x, y, conformance::patternColour(x, y));
+        auto& graphics = fake_.graphics;
+        const Handle screen = fake_.windows.GetWindowDC(fake_.windows.GetDesktopWindow());
+        const Handle memory = graphics.CreateCompatibleDC(screen);
+        const Handle bitmap = graphics.CreateCompatibleBitmap(screen, width, height);
+        const Handle previous = graphics.SelectObject(memory, bitmap);
+        graphics.BitBlt(memory, 0, 0, width, height, screen, 0, 0, platform::SRCCOPY);
+        graphics.SelectObject(memory, previous);
+        graphics.DeleteDC(memory);
+        fake_.windows.ReleaseDC(fake_.windows.GetDesktopWindow(), screen);
+        platform::PictDesc description;
+        description.size = 20;
+        description.type = platform::PICTYPE_BITMAP;
+        description.bitmap = bitmap;
+        return graphics.OleCreatePictureIndirect(description, true);
+    }
+    std::vector<std::uint32_t> clientPixels(platform::Form& form) {
+        const auto& f = fakeForm(form);
+        std::vector<std::uint32_t> pixels;
+        for (int y = 0; y < f.clientHeight(); ++y)
+            for (int x = 0; x < f.clientWidth(); ++x) pixels.push_back(f.clientPixel(x, y));
+        return pixels;
+    }
+    void pressKey(platform::Form& form, conformance::Key key) {
+        fakeForm(form).keyDown(key == conformance::Key::KeypadPlus ? 107 : 109);
+    }
+    void releaseButton(platform::Form& form, int button, int x, int y) {
+        fakeForm(form).mouseUp(static_cast<std::int16_t>(button), static_cast<float>(x), static_cast<float>(y));
+    }
+    void askToClose(platform::Form& form) { fakeForm(form).close(); }
+    int screenWidth() { return fake_.screen.width(); }
+    int screenHeight() { return fake_.screen.height(); }
+
+private:
+    platform::fake::FakePlatform fake_;
+};
+
 }  // namespace
 
 namespace conformance {
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryConformance, FakeRegistryBackend);
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, MenusConformance, FakeMenusBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FormToolkitConformance, FakeToolkitBackend);
 }  // namespace conformance
