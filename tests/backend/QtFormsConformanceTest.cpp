@@ -150,5 +150,5 @@ private:
 }  // namespace platform::linuxx11
 
 namespace conformance {
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, FormToolkitConformance, platform::linuxx11::QtToolkitBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(QtToolkit, FormToolkitConformance, platform::linuxx11::QtToolkitBackend);
 }  // namespace conformance

@@ -40,6 +40,7 @@ SeenItem seenAction(QAction& action) {
     if (QMenu* submenu = action.menu()) {
         item.text = submenu->title().toStdString();
         item.submenu = true;
+        for (QAction* inner : submenu->actions()) item.items.push_back(seenAction(*inner));
         return item;
     }
     if (auto* row = qobject_cast<QWidgetAction*>(&action)) {
@@ -117,7 +118,7 @@ private:
 
 namespace conformance {
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MenusConformance, platform::linuxx11::QtMenusBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(QtMenus, MenusConformance, platform::linuxx11::QtMenusBackend);
 
 }  // namespace conformance
 

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "BackendSuite.h"
 #include "platform/FormToolkit.h"
 
 namespace conformance {
@@ -45,11 +46,13 @@ struct RecordedEvents : platform::FormEvents {
     int resizes = 0;
     int ticks = 0;
     std::int16_t lastKey = 0;
+    std::int16_t lastShift = -1;
     std::int16_t lastButton = 0;
     float lastX = -1;
     float lastY = -1;
     std::int16_t cancelUnload = 0;
     std::function<void()> onLoad;
+    std::function<void()> onResize;
     std::function<void()> onTick;
 
     void Form_Load() override {
@@ -59,18 +62,21 @@ struct RecordedEvents : platform::FormEvents {
     void Form_Resize() override {
         events.push_back("resize");
         ++resizes;
+        if (onResize) onResize();
     }
     void Form_Unload(std::int16_t& cancel) override {
         events.push_back("unload");
         cancel = cancelUnload;
     }
-    void Form_KeyDown(std::int16_t& keyCode, std::int16_t /*shift*/) override {
+    void Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) override {
         events.push_back("key");
         lastKey = keyCode;
+        lastShift = shift;
     }
-    void Form_MouseUp(std::int16_t button, std::int16_t /*shift*/, float x, float y) override {
+    void Form_MouseUp(std::int16_t button, std::int16_t shift, float x, float y) override {
         events.push_back("mouseup");
         lastButton = button;
+        lastShift = shift;
         lastX = x;
         lastY = y;
     }
@@ -81,15 +87,8 @@ struct RecordedEvents : platform::FormEvents {
 };
 
 template <class Backend>
-class FormToolkitConformance : public ::testing::Test {
+class FormToolkitConformance : public BackendSuite<Backend> {
 protected:
-    static void SetUpTestSuite() {
-        if constexpr (requires { Backend::SetUpTestSuite(); }) Backend::SetUpTestSuite();
-    }
-    static void TearDownTestSuite() {
-        if constexpr (requires { Backend::TearDownTestSuite(); }) Backend::TearDownTestSuite();
-    }
-
     std::unique_ptr<platform::Form> create(const std::string& caption = "Magnifier", int width = 200,
                                            int height = 200) {
         platform::FormDesign design;
@@ -97,7 +96,7 @@ protected:
         design.clientWidth = width;
         design.clientHeight = height;
         design.timerIntervalMs = 10;
-        return backend.toolkit().createForm(design, events);
+        return this->backend.toolkit().createForm(design, events);
     }
     // Pixels of the outer size beyond the client area: the window's frame.
     static int frameWidth(const platform::Form& form) {
@@ -107,7 +106,6 @@ protected:
         return static_cast<int>(form.Height() / 15) - static_cast<int>(form.ScaleHeight());
     }
 
-    Backend backend;
     RecordedEvents events;
 };
 

@@ -6,8 +6,8 @@
 // there with a type that gives
 //   platform::Menus& menus();
 //   std::optional<std::vector<conformance::SeenItem>> seen(platform::Handle menu);
-//                                   the menu's items as it would show them; nothing when the
-//                                   handle is no menu (any more)
+//                                   the menu's items as it would show them, a submenu's with
+//                                   it; nothing when the handle is no menu (any more)
 //   platform::Handle markBitmap();  a small bitmap the back end can show as an item's mark
 //   platform::Handle owner();       a window that may own a shown menu
 //   void answerNextShow(platform::Handle menu, std::optional<std::size_t> position);
@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BackendSuite.h"
 #include "menu/mcPopupMenu.h"
 #include "platform/Menus.h"
 #include "platform/Services.h"
@@ -43,6 +44,7 @@ struct SeenItem {
     bool checked = false;  // shows the standard check mark
     bool mark = false;     // shows a bitmap of its own as its mark, for its state
     bool isDefault = false;
+    std::vector<SeenItem> items;  // a submenu's, as it opens
 
     friend bool operator==(const SeenItem&, const SeenItem&) = default;
 };
@@ -50,7 +52,11 @@ struct SeenItem {
 inline std::ostream& operator<<(std::ostream& out, const SeenItem& item) {
     if (item.separator) return out << "{separator}";
     out << "{\"" << item.text << "\"";
-    if (item.submenu) out << " submenu";
+    if (item.submenu) {
+        out << " submenu {";
+        for (const SeenItem& inner : item.items) out << " " << inner;
+        out << " }";
+    }
     if (item.id != 0) out << " id " << item.id;
     if (item.look == SeenItem::Look::Grayed) out << " grayed";
     if (item.look == SeenItem::Look::Inert) out << " inert";
@@ -66,47 +72,60 @@ inline SeenItem plain(std::string text, std::uintptr_t id) {
     item.id = id;
     return item;
 }
+// The same item drawn another way.
+inline SeenItem grayed(SeenItem item) {
+    item.look = SeenItem::Look::Grayed;
+    return item;
+}
+inline SeenItem inert(SeenItem item) {
+    item.look = SeenItem::Look::Inert;
+    item.id = 0;
+    return item;
+}
+inline SeenItem checked(SeenItem item) {
+    item.checked = true;
+    return item;
+}
+inline SeenItem marked(SeenItem item) {
+    item.mark = true;
+    return item;
+}
+inline SeenItem byDefault(SeenItem item) {
+    item.isDefault = true;
+    return item;
+}
 inline SeenItem separator() {
     SeenItem item;
     item.separator = true;
     return item;
 }
-inline SeenItem submenu(std::string text) {
+inline SeenItem submenu(std::string text, std::vector<SeenItem> items) {
     SeenItem item;
     item.text = std::move(text);
     item.submenu = true;
+    item.items = std::move(items);
     return item;
 }
 
 template <class Backend>
-class MenusConformance : public ::testing::Test {
+class MenusConformance : public BackendSuite<Backend> {
 protected:
-    // A back end may need something that lives as long as the suite (an application object).
-    static void SetUpTestSuite() {
-        if constexpr (requires { Backend::SetUpTestSuite(); }) Backend::SetUpTestSuite();
-    }
-    static void TearDownTestSuite() {
-        if constexpr (requires { Backend::TearDownTestSuite(); }) Backend::TearDownTestSuite();
-    }
-
     using Look = SeenItem::Look;
 
-    platform::Menus& menus() { return backend.menus(); }
+    platform::Menus& menus() { return this->backend.menus(); }
     std::vector<SeenItem> seen(platform::Handle menu) {
-        auto items = backend.seen(menu);
+        auto items = this->backend.seen(menu);
         EXPECT_TRUE(items.has_value()) << "no menu " << menu;
         return items.value_or(std::vector<SeenItem>{});
     }
 
-    Backend backend;
     // The core's menu object reaches the menus through the platform services.
-    platform::ServicesScope services{platform::Services{.menus = &backend.menus()}};
+    platform::ServicesScope services{platform::Services{.menus = &this->backend.menus()}};
 };
 
 TYPED_TEST_SUITE_P(MenusConformance);
 
 TYPED_TEST_P(MenusConformance, ItemsShowAsTheyWereAppended) {
-    using Look = typename TestFixture::Look;
     auto& menus = this->menus();
     const platform::Handle menu = menus.CreatePopupMenu();
     ASSERT_NE(menu, 0u);
@@ -121,16 +140,10 @@ TYPED_TEST_P(MenusConformance, ItemsShowAsTheyWereAppended) {
     EXPECT_EQ(menus.EnableMenuItem(menu, 4, platform::MF_BYCOMMAND | platform::MF_DISABLED), 0);
     EXPECT_TRUE(menus.SetMenuDefaultItem(menu, 1, 0));
 
-    SeenItem title = plain("Title", 1);
-    title.isDefault = true;
-    SeenItem english = plain("English\ten", 2);
-    english.checked = true;
-    SeenItem grey = plain("Grey", 3);
-    grey.look = Look::Grayed;
-    SeenItem inert = plain("Inert\tx", 0);
-    inert.look = Look::Inert;
-    EXPECT_EQ(this->seen(menu), (std::vector<SeenItem>{title, separator(), english, grey, inert,
-                                                       plain("Nagy\xC3\xADt\t+", 5)}));
+    EXPECT_EQ(this->seen(menu),
+              (std::vector<SeenItem>{byDefault(plain("Title", 1)), separator(), checked(plain("English\ten", 2)),
+                                     grayed(plain("Grey", 3)), inert(plain("Inert\tx", 4)),
+                                     plain("Nagy\xC3\xADt\t+", 5)}));
     EXPECT_TRUE(menus.DestroyMenu(menu));
 }
 
@@ -156,9 +169,7 @@ TYPED_TEST_P(MenusConformance, EachCallAnswersWhetherItFoundItsItem) {
 
     EXPECT_TRUE(menus.DeleteMenu(menu, 11, platform::MF_BYCOMMAND));
     EXPECT_FALSE(menus.DeleteMenu(menu, 11, platform::MF_BYCOMMAND)) << "already gone";
-    SeenItem twelve = plain("Twelve", 12);
-    twelve.isDefault = true;
-    EXPECT_EQ(this->seen(menu), (std::vector<SeenItem>{twelve}));
+    EXPECT_EQ(this->seen(menu), (std::vector<SeenItem>{byDefault(plain("Twelve", 12))}));
     EXPECT_TRUE(menus.DeleteMenu(menu, 0, platform::MF_BYPOSITION));
     EXPECT_FALSE(menus.DeleteMenu(menu, 0, platform::MF_BYPOSITION)) << "no item left";
     EXPECT_TRUE(this->seen(menu).empty());
@@ -179,7 +190,7 @@ TYPED_TEST_P(MenusConformance, SubmenusShowTheirItemsAndGoWithTheirParent) {
     EXPECT_TRUE(menus.AppendMenu(child, platform::MF_STRING, 7, "Inner"));
     EXPECT_TRUE(menus.AppendMenu(parent, platform::MF_STRING, 6, "Outer"));
     EXPECT_TRUE(menus.AppendMenu(parent, platform::MF_POPUP, child, "More"));
-    EXPECT_EQ(this->seen(parent), (std::vector<SeenItem>{plain("Outer", 6), submenu("More")}));
+    EXPECT_EQ(this->seen(parent), (std::vector<SeenItem>{plain("Outer", 6), submenu("More", {plain("Inner", 7)})}));
     EXPECT_EQ(this->seen(child), (std::vector<SeenItem>{plain("Inner", 7)}));
 
     // Deleting the submenu's item destroys the submenu.
@@ -209,18 +220,14 @@ TYPED_TEST_P(MenusConformance, ItemBitmapsAreTheMarksOfTheItemsState) {
     EXPECT_TRUE(menus.SetMenuItemBitmaps(menu, 4, platform::MF_BYCOMMAND, 0, 0));
     EXPECT_FALSE(menus.SetMenuItemBitmaps(menu, 99, platform::MF_BYCOMMAND, mark, mark)) << "no item 99";
 
-    SeenItem first = plain("Unchecked with a mark", 1);
-    first.mark = true;
-    SeenItem second = plain("Checked with a mark", 2);
-    second.mark = true;
-    SeenItem third = plain("Checked, only an unchecked mark", 3);
-    third.checked = true;
-    EXPECT_EQ(this->seen(menu), (std::vector<SeenItem>{first, second, third, plain("Plain", 4)}));
+    EXPECT_EQ(this->seen(menu), (std::vector<SeenItem>{marked(plain("Unchecked with a mark", 1)),
+                                                       marked(plain("Checked with a mark", 2)),
+                                                       checked(plain("Checked, only an unchecked mark", 3)),
+                                                       plain("Plain", 4)}));
     EXPECT_TRUE(menus.DestroyMenu(menu));
 }
 
 TYPED_TEST_P(MenusConformance, TheCoreMenuClassBuildsTheItemsItWasGiven) {
-    using Look = typename TestFixture::Look;
     // Made first, so that it goes last, after the menu it is inserted into.
     menu::mcPopupMenu inner;
     menu::mcPopupMenu popup;
@@ -233,25 +240,20 @@ TYPED_TEST_P(MenusConformance, TheCoreMenuClassBuildsTheItemsItWasGiven) {
     popup.Add(5, std::string("Disabled"), false, false, menu::Disabled);
     popup.Add(6, std::int32_t{42});  // neither a text nor a menu: ignored
 
-    SeenItem zoom = plain("Nagy\xC3\xADt\t+", 2);
-    zoom.isDefault = true;
-    SeenItem checked = plain("Checked", 3);
-    checked.checked = true;
-    SeenItem grayed = plain("Grayed", 4);
-    grayed.look = Look::Grayed;
-    SeenItem disabled = plain("Disabled", 0);
-    disabled.look = Look::Inert;
-    EXPECT_EQ(this->seen(popup.hwnd()),
-              (std::vector<SeenItem>{plain("English\ten", 1), separator(), zoom, checked, grayed, disabled}));
+    const std::vector<SeenItem> last{separator(), byDefault(plain("Nagy\xC3\xADt\t+", 2)), checked(plain("Checked", 3)),
+                                     grayed(plain("Grayed", 4)), inert(plain("Disabled", 5))};
+    std::vector<SeenItem> all{plain("English\ten", 1)};
+    all.insert(all.end(), last.begin(), last.end());
+    EXPECT_EQ(this->seen(popup.hwnd()), all);
 
     popup.Remove(0);
-    EXPECT_EQ(this->seen(popup.hwnd()), (std::vector<SeenItem>{separator(), zoom, checked, grayed, disabled}));
+    EXPECT_EQ(this->seen(popup.hwnd()), last);
 
     // A submenu carries its caption.
     inner.setCaption("More");
     inner.Add(9, std::string("Inner"));
     popup.Add(0, &inner);
-    EXPECT_EQ(this->seen(popup.hwnd()).back(), submenu("More"));
+    EXPECT_EQ(this->seen(popup.hwnd()).back(), submenu("More", {plain("Inner", 9)}));
 }
 
 TYPED_TEST_P(MenusConformance, AShownMenuGivesTheChosenCommandOrZero) {

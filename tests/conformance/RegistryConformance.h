@@ -10,13 +10,14 @@
 //                       const std::vector<std::uint8_t>& bytes);
 //                                          stores a value as another program would, past the
 //                                          registry() object
-// for example INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryConformance, FakeRegistryBackend).
+// for example INSTANTIATE_TYPED_TEST_SUITE_P(FakeRegistry, RegistryConformance, FakeRegistryBackend).
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "BackendSuite.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "settings/RegistryStore.h"
@@ -24,24 +25,16 @@
 namespace conformance {
 
 template <class Backend>
-class RegistryConformance : public ::testing::Test {
+class RegistryConformance : public BackendSuite<Backend> {
 protected:
-    // A back end may need something that lives as long as the suite (an application object).
-    static void SetUpTestSuite() {
-        if constexpr (requires { Backend::SetUpTestSuite(); }) Backend::SetUpTestSuite();
-    }
-    static void TearDownTestSuite() {
-        if constexpr (requires { Backend::TearDownTestSuite(); }) Backend::TearDownTestSuite();
-    }
-
     using Bytes = std::vector<std::uint8_t>;
     static constexpr platform::Handle kUser = platform::HKEY_CURRENT_USER;
     static constexpr std::uint32_t kCreatedNewKey = 1;
     static constexpr std::uint32_t kOpenedExistingKey = 2;
 
-    platform::Registry& reg() { return backend.registry(); }
+    platform::Registry& reg() { return this->backend.registry(); }
     std::string path(const std::string& below = "") const {
-        return below.empty() ? backend.scratch() : backend.scratch() + "\\" + below;
+        return below.empty() ? this->backend.scratch() : this->backend.scratch() + "\\" + below;
     }
     platform::Handle create(const std::string& keyPath, std::uint32_t* disposition = nullptr) {
         platform::Handle key = 0;
@@ -70,9 +63,8 @@ protected:
         return settings::regReadWord(kUser, path(), name, defaultValue, result);
     }
 
-    Backend backend;
     // The settings store reaches the registry through the platform services.
-    platform::ServicesScope services{platform::Services{.registry = &backend.registry()}};
+    platform::ServicesScope services{platform::Services{.registry = &this->backend.registry()}};
 };
 
 TYPED_TEST_SUITE_P(RegistryConformance);

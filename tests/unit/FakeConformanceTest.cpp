@@ -40,7 +40,7 @@ public:
     std::optional<std::vector<SeenItem>> seen(Handle menu) {
         const auto* items = fake_.menus.items(menu);
         if (items == nullptr) return std::nullopt;
-        std::vector<SeenItem> seen;
+        std::vector<SeenItem> shown;
         for (const platform::fake::FakeMenuItem& item : *items) {
             SeenItem s;
             if (item.flags & platform::MF_SEPARATOR) {
@@ -48,6 +48,7 @@ public:
             } else if (item.flags & platform::MF_POPUP) {
                 s.text = item.text;
                 s.submenu = true;
+                s.items = seen(item.id).value_or(std::vector<SeenItem>{});
             } else {
                 s.text = item.text;
                 s.id = item.id;
@@ -62,9 +63,9 @@ public:
                 s.checked = checked && item.checkedBitmap == 0;
                 s.isDefault = item.isDefault;
             }
-            seen.push_back(s);
+            shown.push_back(s);
         }
-        return seen;
+        return shown;
     }
 
     Handle markBitmap() {
@@ -150,7 +151,7 @@ private:
 }  // namespace
 
 namespace conformance {
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryConformance, FakeRegistryBackend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, MenusConformance, FakeMenusBackend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FormToolkitConformance, FakeToolkitBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(FakeRegistry, RegistryConformance, FakeRegistryBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(FakeMenus, MenusConformance, FakeMenusBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(FakeToolkit, FormToolkitConformance, FakeToolkitBackend);
 }  // namespace conformance

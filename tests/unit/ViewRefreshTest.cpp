@@ -35,6 +35,25 @@ TEST_F(ViewRefreshTest, AtZoomThreeEveryScreenPixelIsAThreeByThreeBlock) {
     EXPECT_EQ(form->clientPixel(299, 198), fake.screen.pixel(649, 367 + 66));
 }
 
+TEST_F(ViewRefreshTest, ACursorThatCannotBeReadLeavesTheViewWhereItWas) {
+    paintDistinctScreen(fake);
+    start();
+    resizeClient(fake, *form, 300, 200);
+    fake.windows.setCursor(600, 400);
+    form->tick();
+    ASSERT_TRUE(viewShows(*form, fake.screen, 525, 350, 2));
+    // The failed read leaves the last position in place, and the view shows what is there now.
+    fake.windows.setCursorFails(true);
+    fake.windows.setCursor(100, 100);
+    fake.screen.setPixel(600, 400, 0x123456u);
+    form->tick();
+    EXPECT_TRUE(viewShows(*form, fake.screen, 525, 350, 2));
+    EXPECT_EQ(form->clientPixel(150, 100), 0x123456u);
+    fake.windows.setCursorFails(false);
+    form->tick();
+    EXPECT_TRUE(viewShows(*form, fake.screen, 25, 50, 2));
+}
+
 TEST_F(ViewRefreshTest, OddWidthKeepsHalfAColumnInsteadOfRescaling) {
     paintDistinctScreen(fake);
     start();

@@ -18,50 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using platform::FormDesign;
 
-struct Recorder : platform::FormEvents {
-    std::vector<std::string> events;
-    int resizes = 0;
-    int ticks = 0;
-    std::int16_t lastKey = 0;
-    std::int16_t lastShift = -1;
-    std::int16_t lastButton = 0;
-    float lastX = -1;
-    float lastY = -1;
-    std::int16_t cancelUnload = 0;
-    std::function<void()> onLoad;
-    std::function<void()> onResize;
-    std::function<void()> onTick;
-
-    void Form_Load() override {
-        events.push_back("load");
-        if (onLoad) onLoad();
-    }
-    void Form_Resize() override {
-        events.push_back("resize");
-        ++resizes;
-        if (onResize) onResize();
-    }
-    void Form_Unload(std::int16_t& cancel) override {
-        events.push_back("unload");
-        cancel = cancelUnload;
-    }
-    void Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) override {
-        events.push_back("key");
-        lastKey = keyCode;
-        lastShift = shift;
-    }
-    void Form_MouseUp(std::int16_t button, std::int16_t shift, float x, float y) override {
-        events.push_back("mouseup");
-        lastButton = button;
-        lastShift = shift;
-        lastX = x;
-        lastY = y;
-    }
-    void Timer1_Timer() override {
-        ++ticks;
-        if (onTick) onTick();
-    }
-};
+using Recorder = conformance::RecordedEvents;
 
 class Win32Forms : public ::testing::Test {
 protected:
@@ -287,5 +244,5 @@ private:
 }  // namespace win32test
 
 namespace conformance {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FormToolkitConformance, win32test::Win32ToolkitBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32Toolkit, FormToolkitConformance, win32test::Win32ToolkitBackend);
 }  // namespace conformance

@@ -40,6 +40,8 @@ SeenItem seenItem(HMENU menu, UINT position) {
     item.text = utf8(text);
     if (info.hSubMenu != nullptr) {
         item.submenu = true;
+        const int count = ::GetMenuItemCount(info.hSubMenu);
+        for (int i = 0; i < count; ++i) item.items.push_back(seenItem(info.hSubMenu, static_cast<UINT>(i)));
         return item;
     }
     item.id = info.wID;
@@ -109,6 +111,18 @@ protected:
     Win32Services services;
 };
 
+// Where the user sees no command (an inert item, which cannot be chosen), the menu keeps it.
+TEST_F(RealMenus, AnInertItemKeepsItsCommand) {
+    menu::mcPopupMenu popup;
+    popup.Add(5, std::string("Disabled"), false, false, menu::Disabled);
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_STATE;
+    ASSERT_TRUE(::GetMenuItemInfoA(fromHandle<HMENU>(popup.hwnd()), 0, TRUE, &info));
+    EXPECT_EQ(info.wID, 5u);
+    EXPECT_EQ(info.fState & (MF_GRAYED | MF_DISABLED), static_cast<UINT>(MF_DISABLED));
+}
+
 // The marks are the very bitmaps given, not copies.
 TEST_F(RealMenus, ItemBitmapsArePassedOnAsTheyAre) {
     auto& menus = services.menus;
@@ -131,5 +145,5 @@ TEST_F(RealMenus, ItemBitmapsArePassedOnAsTheyAre) {
 }  // namespace win32test
 
 namespace conformance {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, MenusConformance, win32test::Win32MenusBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32Menus, MenusConformance, win32test::Win32MenusBackend);
 }  // namespace conformance

@@ -50,5 +50,5 @@ TEST_F(RealRegistry, ThePlatformsRootIsTheSignExtendedHandleOfA64BitProcess) {
 }  // namespace win32test
 
 namespace conformance {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryConformance, win32test::Win32RegistryBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32Registry, RegistryConformance, win32test::Win32RegistryBackend);
 }  // namespace conformance

@@ -39,5 +39,5 @@ private:
 }  // namespace
 
 namespace conformance {
-INSTANTIATE_TYPED_TEST_SUITE_P(File, RegistryConformance, FileRegistryBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(FileRegistry, RegistryConformance, FileRegistryBackend);
 }  // namespace conformance
