@@ -51,6 +51,7 @@ public:
         static char* argv[] = {name, nullptr};
         application = std::make_unique<QApplication>(argc, argv);
         XSetErrorHandler(ignoreXError);
+        awaitWindowManager();
     }
     static void TearDownTestSuite() {
         application.reset();
@@ -135,6 +136,20 @@ private:
         X11WindowSystem windows{x11, graphics};
         QtToolkit toolkit{x11, windows, graphics};
     };
+    // A window manager just started answers its first frame request late, and a form made
+    // before then does not know its frame until it is shown. In a desktop session the manager has
+    // long settled when the program starts: wait for that here.
+    static void awaitWindowManager() {
+        Parts probe;
+        ::Display* x = probe.x11.get();
+        const Window window = XCreateSimpleWindow(x, probe.x11.root(), 0, 0, 10, 10, 0, 0, 0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!probe.windows.requestFrameExtents(static_cast<Handle>(window)) &&
+               std::chrono::steady_clock::now() < deadline) {
+        }
+        XDestroyWindow(x, window);
+        XSync(x, kXFalse);
+    }
     Parts& parts() {
         if (!parts_) parts_ = std::make_unique<Parts>();
         return *parts_;
