@@ -56,10 +56,6 @@ public:
     void Form_MouseUp(std::int16_t button, std::int16_t shift, float x, float y) override;
     void Timer1_Timer() override;
 
-    // The start-up minimum, in twips once start-up has run.
-    std::int32_t minimumWidth() const { return minWidth; }
-    std::int32_t minimumHeight() const { return minHeight; }
-
 private:
     std::int16_t mSize = 0;
     std::unique_ptr<winsvc::clsStyle> mStyle;

@@ -2,11 +2,9 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "menu/HomePage.h"
 #include "menu/mcPopupMenu.h"
-#include "platform/Picture.h"
 #include "platform/Services.h"
 
 namespace menu {
@@ -14,7 +12,6 @@ namespace {
 
 // Alive only while the menu is built and shown.
 std::unique_ptr<mcPopupMenu> currentMenu;
-std::vector<platform::PictureRef> pictureSlots;
 
 std::string title(const ContextMenuHost& window) {
     const platform::AppVersion version = platform::toolkit().version();
@@ -26,7 +23,6 @@ std::string title(const ContextMenuHost& window) {
 
 std::int16_t showContextMenu(const ContextMenuHost& window) {
     currentMenu = std::make_unique<mcPopupMenu>();
-    pictureSlots.assign(3, nullptr);
 
     mcPopupMenu& menu = *currentMenu;
     menu.Add(kCommandNone, title(window));
@@ -44,15 +40,7 @@ std::int16_t showContextMenu(const ContextMenuHost& window) {
     return chosen;
 }
 
-void clearMenuImages() {
-    currentMenu.reset();
-    try {
-        for (auto& slot : pictureSlots) slot.reset();
-        pictureSlots.clear();
-    } catch (...) {
-        // Left as they are until the next opening allocates them anew.
-    }
-}
+void clearMenuImages() { currentMenu.reset(); }
 
 void runContextCommand(ContextMenuHost& window, std::int16_t command) {
     switch (command) {

@@ -17,6 +17,7 @@
 #include "harness/RegFile.h"
 #include "harness/Screen.h"
 #include "harness/TopLevel.h"
+#include "harness/ViewChecks.h"
 #include "harness/VirtualDisplay.h"
 #include "harness/Wait.h"
 
@@ -68,55 +69,25 @@ protected:
     const Desktop& desktop() const { return run_->desktop(); }
     Display* x() const { return display_->x(); }
 
+    // The checks of what the user sees, shared with the suite of the Windows build.
+    ViewChecks view() const {
+        return ViewChecks(desktop(), x(), window_, kTimeout, [this] { return run_->describe(); });
+    }
+
     // Moves the window so its client area starts at `place` and waits until it is there.
-    ::testing::AssertionResult place_client(Point place) {
-        desktop().move(window_, place.x, place.y);
-        const auto moved = wait_for_value([&] { return desktop().client_geometry(window_); },
-                                          [&](const Rect& r) { return r.x == place.x && r.y == place.y; }, kTimeout);
-        if (moved.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "moved to " << to_string(place) << " but the client stays at " << to_string(moved.last);
+    ::testing::AssertionResult place_client(Point place) const { return view().moves_client_to(place); }
+    ::testing::AssertionResult shows_caption(const std::string& expected) const {
+        return view().shows_caption(expected);
     }
-
-    ::testing::AssertionResult shows_caption(const std::string& expected) {
-        const auto seen = wait_for_value([&] { return desktop().caption(window_); },
-                                         [&](const std::optional<std::string>& c) { return c == expected; }, kTimeout);
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "caption still " << (seen.last ? '"' + *seen.last + '"' : "unset") << " after " << kTimeout.count()
-               << " ms, expected \"" << expected << "\"; " << run_->describe();
+    ::testing::AssertionResult has_client_size(int width, int height) const {
+        return view().has_client_size(width, height);
     }
-
-    ::testing::AssertionResult has_client_size(int width, int height) {
-        const auto seen =
-            wait_for_value([&] { return desktop().client_geometry(window_); },
-                           [&](const Rect& r) { return r.width == width && r.height == height; }, kTimeout);
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "client is " << to_string(seen.last) << " after " << kTimeout.count()
-                                             << " ms, expected " << width << "x" << height;
-    }
-
     // Puts the cursor at `cursor` and waits until the client area, above the hint rows, shows
     // the screen around it magnified `zoom` times, exactly.
     // A screen whose size changed is given as screen_size.
     ::testing::AssertionResult shows_magnified(Point cursor, int zoom,
-                                               Point screen_size = {kScreenWidth, kScreenHeight}) {
-        const Rect client = desktop().client_geometry(window_);
-        const Magnification view{cursor, client.width, client.height, zoom};
-        const Point origin = view.origin();
-        const Rect source{origin.x, origin.y, (client.width + zoom - 1) / zoom, (client.height + zoom - 1) / zoom};
-        // The frame of the window lies around the client; 40 pixels covers it.
-        if (source.intersects(client.grown(40))) {
-            return ::testing::AssertionFailure() << "test set-up: the captured area " << to_string(source)
-                                                 << " overlaps the magnifier's window " << to_string(client);
-        }
-        desktop().move_mouse(cursor);
-        const ScreenModel screen = pattern_screen(screen_size.x, screen_size.y);
-        const auto seen = wait_for_value(
-            [&] { return compare_magnified(grab_screen(x(), client), view, screen, kHintRows); },
-            [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout, std::chrono::milliseconds(30));
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "after " << kTimeout.count() << " ms: " << seen.last;
+                                               Point screen_size = {kScreenWidth, kScreenHeight}) const {
+        return view().shows_magnified(cursor, zoom, screen_size, kHintRows, std::chrono::milliseconds(30));
     }
 
     // The settings file as it is now, parsed; nothing if it cannot be read.
@@ -155,12 +126,8 @@ protected:
     }
 
     // Closes the window through the window manager and expects a clean exit.
-    ::testing::AssertionResult closes_cleanly() {
-        const auto status = run_->close(window_);
-        if (!status)
-            return ::testing::AssertionFailure() << "still running 10 s after the close request; " << run_->describe();
-        if (!status->success()) return ::testing::AssertionFailure() << run_->describe();
-        return ::testing::AssertionSuccess();
+    ::testing::AssertionResult closes_cleanly() const {
+        return view().closes_cleanly(run_->process(), std::chrono::milliseconds(10000));
     }
 
     static inline std::unique_ptr<VirtualDisplay> display_;

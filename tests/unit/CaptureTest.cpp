@@ -1,27 +1,19 @@
 // Which part of the screen each tick copies, and that every copy gives back what it borrowed.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 #include "capture/Capture.h"
 
 namespace {
 
-using platform::fake::FakeForm;
-using platform::fake::FakePlatform;
 using namespace testsupport;
 
-class CaptureTest : public ::testing::Test {
+class CaptureTest : public StartedMagnifierTest {
 protected:
     void SetUp() override {
         paintDistinctScreen(fake);
-        window.start();
-        form = fake.toolkit.lastForm();
+        StartedMagnifierTest::SetUp();
     }
-
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    FakeForm* form = nullptr;
 };
 
 TEST_F(CaptureTest, ScreenCornerUnderTheCursorLandsInTheMiddleOfTheView) {

@@ -3,26 +3,22 @@
 
 #include <string>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 #include "base/Version.h"
 #include "menu/ContextMenu.h"
 #include "menu/HomePage.h"
 
 namespace {
 
-using platform::fake::FakeForm;
-using platform::fake::FakePlatform;
 using platform::fake::TrackedMenu;
 using namespace testsupport;
 
 constexpr std::int16_t kRight = platform::vbRightButton;
 
-class ContextMenuTest : public ::testing::Test {
+class ContextMenuTest : public StartedMagnifierTest {
 protected:
     void SetUp() override {
-        window.start();
-        form = fake.toolkit.lastForm();
+        StartedMagnifierTest::SetUp();
         fake.windows.setCursor(812, 345);
     }
     // The user right-clicks and picks the item with this id (0: Escape or a title click).
@@ -31,10 +27,6 @@ protected:
         form->mouseUp(kRight);
     }
     const TrackedMenu& shown() { return fake.menus.shown().back(); }
-
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    FakeForm* form = nullptr;
 };
 
 TEST_F(ContextMenuTest, EnglishItemsInOrder) {

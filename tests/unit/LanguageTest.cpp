@@ -3,8 +3,7 @@
 
 #include <algorithm>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 
 namespace {
 
@@ -18,11 +17,7 @@ long languageWrites(const FakePlatform& fake) {
     return std::count(log.begin(), log.end(), std::string("Language"));
 }
 
-class LanguageTest : public ::testing::Test {
-protected:
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-};
+using LanguageTest = MagnifierTest;
 
 TEST_F(LanguageTest, FirstStartIsEnglishAndStoresItAtOnce) {
     window.start();

@@ -1,8 +1,7 @@
 // Start-up, the minimum size the window keeps, and unload.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 #include "settings/RegistryStore.h"
 
 namespace {
@@ -11,19 +10,10 @@ using platform::fake::FakeForm;
 using platform::fake::FakePlatform;
 using namespace testsupport;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MagnifierTest {
 protected:
-    void SetUp() override {
-        form = fake.toolkit.lastForm();
-        minWidth = outerWidthFor(fake, 200);
-        minHeight = outerHeightFor(fake, 200);
-    }
-
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    FakeForm* form = nullptr;
-    int minWidth = 0;
-    int minHeight = 0;
+    const int minWidth = outerWidthFor(fake, 200);
+    const int minHeight = outerHeightFor(fake, 200);
 };
 
 TEST_F(MainWindowTest, CreatedHiddenWithA200By200ClientArea) {

@@ -3,8 +3,7 @@
 
 #include <vector>
 
-#include "app/FrmMain.h"
-#include "platform/fake/FakePlatform.h"
+#include "StartedMagnifier.h"
 #include "winsvc/MouseWheel.h"
 
 namespace {
@@ -16,20 +15,12 @@ platform::WParam wheelParam(int delta, std::uint32_t keys = 0) {
     return (static_cast<platform::WParam>(static_cast<std::uint16_t>(delta)) << 16) | keys;
 }
 
-class MouseWheelTest : public ::testing::Test {
+class MouseWheelTest : public testsupport::StartedMagnifierTest {
 protected:
-    void SetUp() override {
-        window.start();
-        hwnd = window.hWnd();
-    }
     platform::LResult wheel(int delta, std::uint32_t keys = 0, platform::LParam where = 0) {
         return fake.windows.sendMessage(hwnd, platform::WM_MOUSEWHEEL, wheelParam(delta, keys), where);
     }
     FakeWindow& own() { return *fake.windows.window(hwnd); }
-
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    platform::Handle hwnd = 0;
 };
 
 TEST_F(MouseWheelTest, OneNotchUpZoomsInAndDownZoomsOut) {

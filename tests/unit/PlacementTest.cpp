@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 
 namespace {
 
@@ -15,16 +14,8 @@ using namespace testsupport;
 
 constexpr float kTwips = 15.0f;
 
-class PlacementTest : public ::testing::Test {
+class PlacementTest : public MagnifierTest {
 protected:
-    // Starts the window on whatever the test has stored.
-    FakeForm& start() {
-        form = fake.toolkit.lastForm();
-        initialLeft = form->Left();
-        initialTop = form->Top();
-        window.start();
-        return *form;
-    }
     int minWidth() const { return outerWidthFor(fake, 200); }
     int minHeight() const { return outerHeightFor(fake, 200); }
     void storeSize(int width, int height) {
@@ -36,11 +27,9 @@ protected:
         storeSetting(fake, "WindowTop", top);
     }
 
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    FakeForm* form = nullptr;
-    float initialLeft = 0;
-    float initialTop = 0;
+    // Where the window is before it starts on whatever the test has stored.
+    const float initialLeft = form->Left();
+    const float initialTop = form->Top();
 };
 
 TEST_F(PlacementTest, NothingSavedGivesZoomTwoAndTheInitialSizeAndPosition) {
@@ -81,13 +70,11 @@ TEST_F(PlacementTest, OnlyOneDimensionSavedGivesTheMinimumForBoth) {
     EXPECT_EQ(form->outerHeight(), minHeight());
 }
 
-TEST(PlacementSize, OnlyHeightSavedGivesTheMinimumForBoth) {
-    FakePlatform fake;
+TEST_F(PlacementTest, OnlyHeightSavedGivesTheMinimumForBoth) {
     storeSetting(fake, "WindowHeight", 700);
-    app::FrmMain window(fake.toolkit);
-    window.start();
-    EXPECT_EQ(fake.toolkit.lastForm()->outerWidth(), outerWidthFor(fake, 200));
-    EXPECT_EQ(fake.toolkit.lastForm()->outerHeight(), outerHeightFor(fake, 200));
+    start();
+    EXPECT_EQ(form->outerWidth(), outerWidthFor(fake, 200));
+    EXPECT_EQ(form->outerHeight(), outerHeightFor(fake, 200));
 }
 
 TEST_F(PlacementTest, SavedSizeIsBoundedByTheMinimumAndTheScreen) {
@@ -97,14 +84,11 @@ TEST_F(PlacementTest, SavedSizeIsBoundedByTheMinimumAndTheScreen) {
     EXPECT_EQ(form->outerHeight(), 1080);
 }
 
-TEST(PlacementSize, EachDimensionIsBoundedOnItsOwn) {
-    FakePlatform fake;
-    storeSetting(fake, "WindowWidth", 3000);
-    storeSetting(fake, "WindowHeight", 10);
-    app::FrmMain window(fake.toolkit);
-    window.start();
-    EXPECT_EQ(fake.toolkit.lastForm()->outerWidth(), 1920);
-    EXPECT_EQ(fake.toolkit.lastForm()->outerHeight(), outerHeightFor(fake, 200));
+TEST_F(PlacementTest, EachDimensionIsBoundedOnItsOwn) {
+    storeSize(3000, 10);
+    start();
+    EXPECT_EQ(form->outerWidth(), 1920);
+    EXPECT_EQ(form->outerHeight(), outerHeightFor(fake, 200));
 }
 
 TEST_F(PlacementTest, SavedPositionIsRestored) {

@@ -5,8 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 #include "base/Arithmetic.h"
 
 namespace {
@@ -18,17 +17,7 @@ using namespace testsupport;
 const std::string kHungarianName = "Nagy\xC3\xADt\xC3\xB3";
 const std::string kHungarianHint = "Nagy\xC3\xADt\xC3\xA1s: [+] & [-]";
 
-class ViewRefreshTest : public ::testing::Test {
-protected:
-    void start() {
-        window.start();
-        form = fake.toolkit.lastForm();
-    }
-
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    FakeForm* form = nullptr;
-};
+using ViewRefreshTest = MagnifierTest;
 
 TEST_F(ViewRefreshTest, AtZoomThreeEveryScreenPixelIsAThreeByThreeBlock) {
     paintDistinctScreen(fake);
@@ -44,6 +33,25 @@ TEST_F(ViewRefreshTest, AtZoomThreeEveryScreenPixelIsAThreeByThreeBlock) {
     // The last row shows the 67th screen row, a third of it cut off.
     EXPECT_EQ(form->clientPixel(0, 199), fake.screen.pixel(550, 367 + 66));
     EXPECT_EQ(form->clientPixel(299, 198), fake.screen.pixel(649, 367 + 66));
+}
+
+TEST_F(ViewRefreshTest, ACursorThatCannotBeReadLeavesTheViewWhereItWas) {
+    paintDistinctScreen(fake);
+    start();
+    resizeClient(fake, *form, 300, 200);
+    fake.windows.setCursor(600, 400);
+    form->tick();
+    ASSERT_TRUE(viewShows(*form, fake.screen, 525, 350, 2));
+    // The failed read leaves the last position in place, and the view shows what is there now.
+    fake.windows.setCursorFails(true);
+    fake.windows.setCursor(100, 100);
+    fake.screen.setPixel(600, 400, 0x123456u);
+    form->tick();
+    EXPECT_TRUE(viewShows(*form, fake.screen, 525, 350, 2));
+    EXPECT_EQ(form->clientPixel(150, 100), 0x123456u);
+    fake.windows.setCursorFails(false);
+    form->tick();
+    EXPECT_TRUE(viewShows(*form, fake.screen, 25, 50, 2));
 }
 
 TEST_F(ViewRefreshTest, OddWidthKeepsHalfAColumnInsteadOfRescaling) {

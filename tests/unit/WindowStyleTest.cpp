@@ -1,20 +1,16 @@
 // Keeping the magnifier above other windows.
 #include <gtest/gtest.h>
 
-#include "app/FrmMain.h"
-#include "platform/fake/FakePlatform.h"
+#include "StartedMagnifier.h"
 #include "winsvc/clsStyle.h"
 
 namespace {
 
-using platform::fake::FakePlatform;
-
 constexpr std::uint32_t kOtherProcess = 77;
 
-class WindowStyleTest : public ::testing::Test {
+class WindowStyleTest : public testsupport::MagnifierTest {
 protected:
     void SetUp() override {
-        hwnd = window.hWnd();
         // Another program's windows, one of them always on top itself, all above ours.
         otherTopmost = fake.windows.createWindow(kOtherProcess, platform::Rect{0, 0, 50, 50});
         fake.windows.SetWindowPos(otherTopmost, platform::HWND_TOPMOST, 0, 0, 0, 0,
@@ -24,9 +20,6 @@ protected:
     }
     bool topmostBit() { return (fake.windows.window(hwnd)->exStyle & platform::WS_EX_TOPMOST) != 0; }
 
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    platform::Handle hwnd = 0;
     platform::Handle otherTopmost = 0;
     platform::Handle other = 0;
 };

@@ -3,30 +3,17 @@
 
 #include <algorithm>
 
-#include "TestSupport.h"
-#include "app/FrmMain.h"
+#include "StartedMagnifier.h"
 #include "menu/ContextMenu.h"
 
 namespace {
 
-using platform::fake::FakeForm;
-using platform::fake::FakePlatform;
 using namespace testsupport;
 
 constexpr std::int16_t kPlus = platform::VK_ADD;
 constexpr std::int16_t kMinus = platform::VK_SUBTRACT;
 
-class ZoomKeysTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        window.start();
-        form = fake.toolkit.lastForm();
-    }
-
-    FakePlatform fake;
-    app::FrmMain window{fake.toolkit};
-    FakeForm* form = nullptr;
-};
+using ZoomKeysTest = StartedMagnifierTest;
 
 TEST_F(ZoomKeysTest, PlusRaisesAndMinusLowersByOne) {
     ASSERT_EQ(window.size(), 2);

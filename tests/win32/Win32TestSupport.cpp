@@ -82,27 +82,12 @@ ScratchKey::~ScratchKey() {
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MagnifierWin32Tests");
 }
 
-void ScratchKey::put(const std::string& name, DWORD type, const void* data, DWORD size) const {
+void putRaw(const std::string& keyPath, const std::string& name, DWORD type, const void* data, DWORD size) {
     OpenKey key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key.key,
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key.key,
                                 nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(::RegSetValueExA(key.key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-}
-
-bool readRaw(const std::string& keyPath, const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
-    OpenKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key.key) != ERROR_SUCCESS) {
-        return false;
-    }
-    DWORD size = 0;
-    LSTATUS status = ::RegQueryValueExA(key.key, name.c_str(), nullptr, &type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        data.assign(size, 0);
-        status = ::RegQueryValueExA(key.key, name.c_str(), nullptr, &type, data.data(), &size);
-        data.resize(size);
-    }
-    return status == ERROR_SUCCESS;
 }
 
 std::vector<std::uint32_t> bitmapPixels(HBITMAP bitmap, int width, int height) {

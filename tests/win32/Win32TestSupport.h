@@ -113,15 +113,13 @@ public:
     ScratchKey& operator=(const ScratchKey&) = delete;
     // The path below HKEY_CURRENT_USER.
     const std::string& path() const { return path_; }
-    // Stores a value with the raw API.
-    void put(const std::string& name, DWORD type, const void* data, DWORD size) const;
 
 private:
     std::string path_;
 };
 
-// Reads a value with the raw API; false when it cannot.
-bool readRaw(const std::string& keyPath, const std::string& name, DWORD& type, std::vector<std::uint8_t>& data);
+// Stores a value below HKEY_CURRENT_USER with the raw API, creating the key if need be.
+void putRaw(const std::string& keyPath, const std::string& name, DWORD type, const void* data, DWORD size);
 
 // A unique colour for each pixel of a small pattern, never black.
 inline std::uint32_t patternColour(int x, int y) {

@@ -4,13 +4,8 @@
 #include <cmath>
 
 #include "base/Arithmetic.h"
-#include "platform/soft/PaintPicture.h"
 
 namespace platform::fake {
-namespace {
-
-
-}  // namespace
 
 FakeForm::FakeForm(const FormDesign& design, FormEvents& events, FakeWindowSystem& windows,
                    soft::SoftGraphics& graphics, std::uint32_t processId, FrameExtents frame)

@@ -73,7 +73,6 @@ int FakeWindowSystem::ReleaseDC(Handle /*hwnd*/, Handle hdc) {
 
 bool FakeWindowSystem::SetWindowPos(Handle hwnd, Handle insertAfter, int x, int y, int cx, int cy,
                                     std::uint32_t flags) {
-    ++setWindowPosCalls_;
     auto it = findWindow(hwnd);
     if (it == windows_.end()) return false;
     if ((flags & SWP_NOMOVE) == 0) {

@@ -43,7 +43,6 @@ public:
     std::vector<Handle> zOrder() const;
     // Sends a message through the window's current procedure, as the system would.
     LResult sendMessage(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam);
-    int setWindowPosCalls() const { return setWindowPosCalls_; }
     int openDeviceContexts() const { return openDCs_; }
 
     bool GetCursorPos(Point& point) override;
@@ -72,7 +71,6 @@ private:
     std::list<FakeWindow> windows_;  // front is the top of the z-order
     soft::WindowProcChain procedures_;
     Handle nextWindow_ = 0x20000;
-    int setWindowPosCalls_ = 0;
     int openDCs_ = 0;
 };
 

@@ -10,7 +10,7 @@ namespace platform::linux_::registry {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-constexpr std::uint32_t kCreatedNew = 1, kOpenedExisting = 2;
+constexpr std::uint32_t kOpenedExisting = 2;
 
 class FileRegistryTest : public ::testing::Test {
 protected:
@@ -43,7 +43,9 @@ protected:
     FileRegistry reg{file};
 };
 
-TEST_F(FileRegistryTest, QueryGivesTheRegistryStatusCodes) {
+// What every registry does is held in RegistryConformance.h; here what only the file does: values
+// as other tools write them in it, the file's sections, and keys below other roots.
+TEST_F(FileRegistryTest, ValuesWrittenInTheFileGiveTheRegistryStatusCodes) {
     regtest::writeFile(file, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenda]\n\"Long\"=hex:01,02,03\n"
                              "\"Empty\"=hex:\n\"Seven\"=\"7\"\n\"Dword\"=dword:00000005\n");
     Handle key = 0;
@@ -68,58 +70,39 @@ TEST_F(FileRegistryTest, QueryGivesTheRegistryStatusCodes) {
             EXPECT_EQ(Bytes(buffer, buffer + size), c.bytes) << c.name;
         }
     }
-    std::uint32_t size = 0, type = 0;
-    EXPECT_EQ(reg.RegQueryValueEx(key, "Long", &type, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(size, 3u);
-    EXPECT_EQ(reg.RegQueryValueEx(key, "Missing", &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
 
+    // A failed open leaves no handle behind; only the current user's keys are in the file.
     Handle missing = 123;
     EXPECT_EQ(open("Software\\Nowhere", missing), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(missing, 0u);
-    EXPECT_EQ(reg.RegOpenKeyEx(0, "Software\\Orlenda", 0, 0, missing), ERROR_INVALID_HANDLE);
     EXPECT_EQ(reg.RegOpenKeyEx(0x80000002u, "Software\\Orlenda", 0, 0, missing), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(reg.RegCreateKeyEx(0, "Software\\Orlenda", "", 0, 0, missing, nullptr), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(reg.RegQueryValueEx(0, "Long", &type, nullptr, &size), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(FileRegistryTest, HandlesStandForKeysUntilClosed) {
+TEST_F(FileRegistryTest, KeysOpenBelowAnOpenKeyAndPathsForgiveStraySeparators) {
     Handle a = create("Software\\Orlenda");
     Handle b = 0;
     ASSERT_EQ(open("software\\\\ORLENDA\\", b), ERROR_SUCCESS);
-    for (Handle h : {a, b}) {
-        EXPECT_NE(h, 0u);
-        EXPECT_NE(h, HKEY_CURRENT_USER);
-    }
-    EXPECT_NE(a, b);
+    EXPECT_NE(b, 0u);
     Handle sub = create("Sub", nullptr, a);
     EXPECT_EQ(set(sub, "x", {1}), ERROR_SUCCESS);
     EXPECT_EQ(sectionPaths().back(), "HKEY_CURRENT_USER\\Software\\Orlenda\\Sub");
-
-    EXPECT_EQ(reg.RegCloseKey(a), ERROR_SUCCESS);
-    EXPECT_EQ(reg.RegCloseKey(a), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(set(a, "x", {1}), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(set(b, "y", {2}), ERROR_SUCCESS) << "another handle to the same key stays open";
 }
 
 TEST_F(FileRegistryTest, NamesIgnoreCaseAndKeepTheCaseFirstWritten) {
     ASSERT_EQ(set(create("Software\\Orlenda"), "Zoom", {2, 0}), ERROR_SUCCESS);
     ASSERT_EQ(set(create("SOFTWARE\\ORLENDA"), "ZOOM", {3, 0}), ERROR_SUCCESS);
-    Handle key = 0;
-    ASSERT_EQ(open("software\\orlenda", key), ERROR_SUCCESS);
-    EXPECT_EQ(query(key, "zOOm"), (Bytes{3, 0}));
     EXPECT_EQ(regtest::readFile(file), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenda]\n\"Zoom\"=hex:03,00\n\n");
 }
 
-TEST_F(FileRegistryTest, CreateAddsEveryMissingKeyAlongThePath) {
-    std::uint32_t disposition = 0;
-    create("Software\\A\\B\\C", &disposition);
-    EXPECT_EQ(disposition, kCreatedNew);
+TEST_F(FileRegistryTest, CreateAddsASectionForEveryMissingKeyAlongThePath) {
+    create("Software\\A\\B\\C");
     create("Software\\A\\X");
     const std::string a = "HKEY_CURRENT_USER\\Software\\A";
     EXPECT_EQ(sectionPaths(), (std::vector<std::string>{a, a + "\\B", a + "\\B\\C", a + "\\X"}));
 
     struct stat before {}, after {};
     ::stat(file.c_str(), &before);
+    std::uint32_t disposition = 0;
     create("software\\a\\b", &disposition);
     EXPECT_EQ(disposition, kOpenedExisting);
     ::stat(file.c_str(), &after);

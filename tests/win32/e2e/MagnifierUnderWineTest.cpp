@@ -22,6 +22,7 @@
 #include "harness/Process.h"
 #include "harness/Screen.h"
 #include "harness/TempDir.h"
+#include "harness/ViewChecks.h"
 #include "harness/VirtualDisplay.h"
 #include "harness/Wait.h"
 
@@ -114,14 +115,14 @@ protected:
         window_ = found.last.front();
     }
 
-    // Moves the window to the lower right, away from what the tests magnify.
-    void moveAway() {
-        desktop_->move(window_, kWindowPlace.x, kWindowPlace.y);
-        const auto moved = wait_for_value([&] { return desktop_->client_geometry(window_); },
-                                          [](const Rect& r) { return r.x >= kWindowPlace.x && r.y >= kWindowPlace.y; },
-                                          kTimeout);
-        ASSERT_TRUE(moved.ok) << "the client stays at " << to_string(moved.last);
+    // The checks of what the user sees, shared with the suites of the Linux build.
+    ViewChecks view() {
+        return ViewChecks(*desktop_, display_->x(), window_, kTimeout, [this] { return describe(); });
     }
+
+    // Moves the window to the lower right, away from what the tests magnify. Wine's window
+    // manager integration may leave the client a little right of or below the place asked for.
+    void moveAway() { ASSERT_TRUE(view().moves_client_to(kWindowPlace, ViewChecks::Placement::AtLeast)); }
 
     std::string describe() {
         if (!process_) return "not started";
@@ -130,39 +131,14 @@ protected:
         return text + "stderr: " + process_->stderr_text();
     }
 
-    ::testing::AssertionResult shows_caption(const std::string& expected) {
-        const auto seen = wait_for_value([&] { return desktop_->caption(window_); },
-                                         [&](const std::optional<std::string>& c) { return c == expected; }, kTimeout);
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "caption still " << (seen.last ? '"' + *seen.last + '"' : "unset")
-                                             << ", expected \"" << expected << "\"; " << describe();
-    }
+    ::testing::AssertionResult shows_caption(const std::string& expected) { return view().shows_caption(expected); }
 
     ::testing::AssertionResult shows_magnified(Point cursor, int zoom) {
-        const Rect client = desktop_->client_geometry(window_);
-        const Magnification view{cursor, client.width, client.height, zoom};
-        const Point origin = view.origin();
-        const Rect source{origin.x, origin.y, (client.width + zoom - 1) / zoom, (client.height + zoom - 1) / zoom};
-        if (source.intersects(client.grown(40))) {
-            return ::testing::AssertionFailure() << "test set-up: the captured area " << to_string(source)
-                                                 << " overlaps the magnifier's window " << to_string(client);
-        }
-        desktop_->move_mouse(cursor);
-        const ScreenModel screen = pattern_screen(kScreenWidth, kScreenHeight);
-        const auto seen = wait_for_value(
-            [&] { return compare_magnified(grab_screen(display_->x(), client), view, screen, kHintRows); },
-            [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout, 50ms);
-        if (seen.ok) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "after " << kTimeout.count() << " ms: " << seen.last;
+        return view().shows_magnified(cursor, zoom, Point{kScreenWidth, kScreenHeight}, kHintRows, 50ms);
     }
 
     // Closes the window through the window manager; the program must end with status 0.
-    void closeAndExpectSuccess() {
-        desktop_->close(window_);
-        const auto status = process_->wait_for(20000ms);
-        ASSERT_TRUE(status.has_value()) << "still running 20 s after the close request; " << describe();
-        EXPECT_TRUE(status->success()) << describe();
-    }
+    void closeAndExpectSuccess() { EXPECT_TRUE(view().closes_cleanly(*process_, 20000ms)); }
 
     RegistryValues query(const std::string& key) {
         const CommandResult result = run_command({loader_, "reg", "query", key}, wineEnvironment(), 60000ms);
@@ -199,9 +175,7 @@ protected:
 TEST_F(MagnifierUnderWine, StartsAtZoomTwoAndShowsTheScreenAroundTheCursorExactly) {
     start();
     ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
-    const Rect client = desktop_->client_geometry(window_);
-    EXPECT_EQ(client.width, 200);
-    EXPECT_EQ(client.height, 200);
+    EXPECT_TRUE(view().has_client_size(200, 200));
     moveAway();
     EXPECT_TRUE(shows_magnified(kFarCursor, 2));
     // The view follows the cursor.
