@@ -1,8 +1,10 @@
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <cerrno>
+#include <string>
 
+#include "base/Warn.h"
 #include "platform/CommandLineAnswer.h"
 
 namespace platform {
@@ -17,7 +19,7 @@ bool showCommandLineAnswer(std::string_view text, bool isError) {
     // The flush is where a full disk shows: the text fits the stream's buffer.
     if (std::fflush(stream) == 0 && written && !std::ferror(stream)) return true;
     const int error = errno;
-    if (!isError) std::fprintf(stderr, "magnifier: write error: %s\n", error ? std::strerror(error) : "unknown");
+    if (!isError) base::warn(std::string("write error: ") + (error ? std::strerror(error) : "unknown"));
     return false;
 }
 
