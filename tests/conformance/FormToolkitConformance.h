@@ -55,6 +55,7 @@ struct RecordedEvents : platform::FormEvents {
     std::function<void()> onLoad;
     std::function<void()> onResize;
     std::function<void()> onTick;
+    std::function<void()> onMouseUp;
 
     void Form_Load() override {
         events.push_back("load");
@@ -80,6 +81,7 @@ struct RecordedEvents : platform::FormEvents {
         lastShift = shift;
         lastX = x;
         lastY = y;
+        if (onMouseUp) onMouseUp();
     }
     void Timer1_Timer() override {
         ++ticks;

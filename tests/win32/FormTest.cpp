@@ -113,6 +113,54 @@ TEST_F(Win32Forms, TheTimerTicksUntilTheFormIsClosedAndTheLoopEndsWithZero) {
     EXPECT_FALSE(::IsWindow(hwndOf(*form)));
 }
 
+// A 10 ms timer ticks a hundred times a second, not at the system timer's coarser period, from
+// whichever source the system allows; ticks go on in a loop that is not the toolkit's, as while a
+// menu is open. (Wine has no high-resolution timers: the best it gives is the window timer; the
+// plain waitable timer runs the loop the high-resolution one would.)
+TEST_F(Win32Forms, TheTimerTicksAHundredTimesASecondAndGoesOnInOtherLoops) {
+    using platform::win32::TickSource;
+    for (const TickSource source : {TickSource::Best, TickSource::WaitableTimer, TickSource::WindowTimer}) {
+        SCOPED_TRACE(static_cast<int>(source));
+        toolkit.setTickSource(source);
+        events.ticks = 0;
+        const auto form = create();
+        form->loadAndShow();
+        const HWND hwnd = hwndOf(*form);
+        std::chrono::steady_clock::time_point counted;
+        double perSecond = 0;
+        int ticksInMenuLoop = 0;
+        events.onTick = [&] {
+            const auto now = std::chrono::steady_clock::now();
+            if (events.ticks == 10) counted = now;  // from the 10th on, past the start's work
+            if (events.ticks > 10 && now - counted >= 2s && perSecond == 0) {
+                perSecond = (events.ticks - 10) / std::chrono::duration<double>(now - counted).count();
+                ::PostMessageW(hwnd, WM_LBUTTONUP, 0, 0);
+            }
+        };
+        // A nested loop of its own, as a popup menu runs: the ticks keep coming for 300 ms.
+        events.onMouseUp = [&] {
+            const int before = events.ticks;
+            const auto until = std::chrono::steady_clock::now() + 300ms;
+            MSG message{};
+            while (std::chrono::steady_clock::now() < until) {
+                if (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    ::DispatchMessageW(&message);
+                } else {
+                    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+                }
+            }
+            ticksInMenuLoop = events.ticks - before;
+            ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        };
+        EXPECT_EQ(toolkit.run(), 0);
+        EXPECT_GE(perSecond, 95);
+        EXPECT_LE(perSecond, 105);
+        EXPECT_GE(ticksInMenuLoop, 10) << "no ticks while another loop ran";
+        events.onTick = nullptr;
+        events.onMouseUp = nullptr;
+    }
+}
+
 TEST_F(Win32Forms, AnErrorInAHandlerIsReportedAndEndsTheLoopWithOne) {
     const auto form = create();
     events.onResize = [] { throw std::overflow_error("overflow in 16-bit multiplication"); };

@@ -46,7 +46,10 @@ private:
 }  // namespace
 
 Win32Form::Win32Form(Win32Toolkit& toolkit, const FormDesign& design, FormEvents& events)
-    : toolkit_(toolkit), events_(events), guard_([this] { fail(); }) {
+    : toolkit_(toolkit),
+      events_(events),
+      guard_([this] { fail(); }),
+      ticks_(design.timerIntervalMs, toolkit.tickSource()) {
     RECT outer{0, 0, design.clientWidth, design.clientHeight};
     ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
     const std::wstring caption = utf8ToWide(design.caption);
@@ -56,9 +59,11 @@ Win32Form::Win32Form(Win32Toolkit& toolkit, const FormDesign& design, FormEvents
     if (hwnd == nullptr) throw std::runtime_error("cannot create the window");
     hwnd_ = toHandle(hwnd);
     ::SetTimer(hwnd, kTimerId, static_cast<UINT>(std::max(1, design.timerIntervalMs)), nullptr);
+    toolkit_.addForm(*this);
 }
 
 Win32Form::~Win32Form() {
+    toolkit_.removeForm(*this);
     if (hwnd_ != 0) {
         HWND hwnd = windowOf(hwnd_);
         ::KillTimer(hwnd, kTimerId);
@@ -71,8 +76,17 @@ Win32Form::~Win32Form() {
 }
 
 void Win32Form::fail() {
+    ticks_.stop();
     if (hwnd_ != 0) ::KillTimer(windowOf(hwnd_), kTimerId);
     toolkit_.quit(1);
+}
+
+void Win32Form::tickTimerSignalled() {
+    if (hwnd_ != 0) ::SendMessageW(windowOf(hwnd_), WM_TIMER, kTimerId, 0);
+}
+
+bool Win32Form::isRedundantTimerMessage(std::uint32_t message, WParam wParam) const {
+    return ticks_.running() && message == WM_TIMER && wParam == kTimerId;
 }
 
 LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) {
@@ -125,6 +139,7 @@ LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lP
             if (wParam != 0 && ::IsWindow(windowOf(hwnd_))) ::SendMessageW(windowOf(hwnd_), WM_CLOSE, 0, 0);
             return 0;
         case WM_DESTROY:
+            ticks_.stop();
             ::KillTimer(windowOf(hwnd_), kTimerId);
             if (!destroying_) ::PostQuitMessage(0);
             return 0;

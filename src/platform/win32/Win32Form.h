@@ -1,8 +1,10 @@
 #pragma once
 // A form on user32 and gdi32: a top-level window of the toolkit's class, whose window procedure
 // (the toolkit's own, the last one in the chain when the core subclasses the window) turns
-// messages into the form's events. The timer is a window timer whose WM_TIMER passes through the
-// whole chain like any other message.
+// messages into the form's events. Each tick is a WM_TIMER that passes through the whole chain
+// like any other message: sent by the toolkit's loop when the form's tick timer is signalled, or
+// posted by the window timer, which stands in where the tick timer is missing and in loops that
+// are not the toolkit's (a menu open, the window being moved).
 //
 // A tick's drawing is collected; at its end a frame record decides whether it changes anything,
 // and only then is it drawn into the back buffer and put on the window.
@@ -14,6 +16,7 @@
 #include "platform/FormToolkit.h"
 #include "platform/soft/FrameRecord.h"
 #include "platform/win32/Win32FramePixels.h"
+#include "platform/win32/Win32TickTimer.h"
 
 namespace platform::win32 {
 
@@ -55,6 +58,12 @@ public:
     LResult handleMessage(std::uint32_t message, WParam wParam, LParam lParam, bool& handled);
     // Called once the window is gone.
     void windowDestroyed() { hwnd_ = 0; }
+    // The tick timer to wait on, null when the window timer alone ticks.
+    void* tickTimer() const { return ticks_.handle(); }
+    // The tick timer was signalled: one tick through the window's procedure chain.
+    void tickTimerSignalled();
+    // A window-timer tick the toolkit's own loop need not dispatch: the tick timer keeps time.
+    bool isRedundantTimerMessage(std::uint32_t message, WParam wParam) const;
 
 private:
     // After an error a handler raised (already reported): no more ticks, and the loop ends with 1.
@@ -72,6 +81,7 @@ private:
     // Runs the event handlers; an error one raises ends the program with status 1, as an
     // untrapped run-time error would.
     base::EventGuard guard_;
+    TickTimer ticks_;
     GdiFramePixels pixels_;
     soft::FrameRecord frame_{pixels_};
     std::unique_ptr<BackBuffer> buffer_;
