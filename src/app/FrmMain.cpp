@@ -88,7 +88,10 @@ void FrmMain::Form_Unload(std::int16_t& /*cancel*/) {
     winsvc::releaseWheelZoom();
 }
 
-void FrmMain::Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) { keyZoom(keyCode, shift); }
+void FrmMain::Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) {
+    pixelKey(keyCode, shift);
+    keyZoom(keyCode, shift);
+}
 
 void FrmMain::Form_MouseUp(std::int16_t button, std::int16_t /*shift*/, float /*x*/, float /*y*/) {
     if (button != platform::vbRightButton) return;

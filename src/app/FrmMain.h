@@ -45,6 +45,10 @@ public:
 
     // One zoom step for the keypad plus (VK_ADD) and minus (VK_SUBTRACT) keys; other keys do nothing.
     void keyZoom(std::int16_t keyCode, std::int16_t shift);
+    // The pixel tools' keys: Space and Escape freeze and unfreeze the view. Others do nothing.
+    void pixelKey(std::int16_t keyCode, std::int16_t shift);
+    // While frozen the view shows the picture kept at the freeze, around the same centre.
+    bool frozen() const { return mFrozen != nullptr; }
     // Stores the language for the tool family, then uses it.
     void setLang(std::int32_t language) override;
 
@@ -57,6 +61,23 @@ public:
     void Timer1_Timer() override;
 
 private:
+    // What a tick shows: the part of `picture` from (offsetX, offsetY) on, enlarged, with the
+    // screen pixel `centre` at the view's centre, at (centreX, centreY) of the picture.
+    struct ViewSource {
+        platform::PictureRef picture;
+        std::int32_t offsetX = 0;
+        std::int32_t offsetY = 0;
+        platform::Point centre{};
+        std::int32_t centreX = 0;
+        std::int32_t centreY = 0;
+    };
+    ViewSource liveView(std::int32_t width, std::int32_t height);
+    ViewSource frozenView(std::int32_t width, std::int32_t height) const;
+    void freeze();
+    void unfreeze();
+    // The overlay texts of the pixel tools, over the picture and below the key hint's line.
+    void printPixelTexts(const ViewSource& view);
+
     std::int16_t mSize = 0;
     std::unique_ptr<winsvc::clsStyle> mStyle;
     // Geometry is kept in 32 bits so that ordinary screens over 2184 pixels cannot overflow it.
@@ -67,6 +88,11 @@ private:
     std::int32_t winLeft = 0;
     std::int32_t winTop = 0;
     platform::Point mCursor{};
+    // The screen as zoom 1 showed it around mFrozenCentre when the view was frozen, its top-left
+    // corner at mFrozenCorner; null while the view follows the pointer.
+    platform::PictureRef mFrozen;
+    platform::Point mFrozenCentre{};
+    platform::Point mFrozenCorner{};
     std::unique_ptr<platform::Form> mForm;
 };
 
