@@ -67,6 +67,8 @@ void FrmMain::Form_Load() {
     mStyle = std::make_unique<winsvc::clsStyle>();
     mStyle->setClient(mForm.get());
     mStyle->setTopMost(true);
+    // 10. The pixel tools' switches.
+    loadPixelSettings();
 }
 
 void FrmMain::Form_Resize() {

@@ -15,6 +15,8 @@ FrmMain::ViewSource FrmMain::liveView(std::int32_t width, std::int32_t height) {
     view.picture = capture::captureAroundCursor(mCursor.x, mCursor.y, width, height, mSize);
     view.centreX = mCursor.x - capture::viewEdge(mCursor.x, width, mSize);
     view.centreY = mCursor.y - capture::viewEdge(mCursor.y, height, mSize);
+    view.pictureWidth = (width + mSize - 1) / mSize;
+    view.pictureHeight = (height + mSize - 1) / mSize;
     return view;
 }
 
@@ -28,6 +30,8 @@ FrmMain::ViewSource FrmMain::frozenView(std::int32_t width, std::int32_t height)
     view.offsetY = capture::viewEdge(mFrozenCentre.y, height, mSize) - mFrozenCorner.y;
     view.centreX = mFrozenCentre.x - mFrozenCorner.x;
     view.centreY = mFrozenCentre.y - mFrozenCorner.y;
+    view.pictureWidth = mFrozenSize.x;
+    view.pictureHeight = mFrozenSize.y;
     return view;
 }
 
@@ -48,6 +52,7 @@ void FrmMain::Timer1_Timer() {
         form.PaintPicture(view.picture, 0, 0, form.ScaleWidth(), form.ScaleHeight(), static_cast<float>(view.offsetX),
                           static_cast<float>(view.offsetY), sourceWidth, sourceHeight);
     }
+    drawGrid(view);
 
     form.setCurrentX(form.ScaleWidth() - 86);
     form.setCurrentY(form.ScaleHeight() - 14);
