@@ -299,6 +299,9 @@ bool SoftGraphics::BitBlt(Handle dest, int x, int y, int width, int height, Hand
         sourceBitmap = find<Bitmap>(from->bitmap);
         if (sourceBitmap == nullptr) return false;
         fill(from->bitmap, *sourceBitmap, PixelBounds{0, 0, sourceBitmap->width, sourceBitmap->height});
+        // Pixels still in the screen source's memory are copied in first: the copy reads `pixels`.
+        detachView(*sourceBitmap);
+        if (viewOwner_ == from->bitmap) viewOwner_ = 0;
         sourceWidth = sourceBitmap->width;
         sourceHeight = sourceBitmap->height;
     }
