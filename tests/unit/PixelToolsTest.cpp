@@ -195,8 +195,12 @@ TEST_F(PixelToolsTest, CtrlSSavesTheViewAsPngWhereTheDialogSays) {
     EXPECT_EQ(fake.dialogs.asked[0].initialDir, "/home/user/Pictures");
     EXPECT_EQ(fake.dialogs.asked[0].defaultExt, "png");
     EXPECT_EQ(fake.dialogs.asked[0].owner, window.hWnd());
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<std::uint8_t> saved{std::istreambuf_iterator<char>(file), {}};
+    // Read and closed before the file is removed, which Windows refuses for an open file.
+    const std::vector<std::uint8_t> saved = [&] {
+        std::ifstream file(path, std::ios::binary);
+        return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(file), {}};
+    }();
+    ASSERT_FALSE(saved.empty());
     form->keyDown('C', kCtrl | kShift);
     EXPECT_EQ(saved, capture::encodePng(300, 200, fake.clipboard.image));
     std::filesystem::remove(path);
