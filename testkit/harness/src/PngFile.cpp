@@ -75,4 +75,32 @@ Image decode_png(const std::string& bytes) {
     return image;
 }
 
+Image decode_bmp(const std::string& bytes) {
+    const auto le32 = [&](std::size_t at) {
+        if (at + 4 > bytes.size()) throw std::runtime_error("BMP: truncated");
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) throw std::runtime_error("not a BMP file");
+    const std::uint32_t offset = le32(10);
+    const auto height = static_cast<std::int32_t>(le32(22));
+    const int bits = static_cast<int>(le32(28) & 0xFFFF);
+    if ((bits != 24 && bits != 32) || (le32(30) != 0 && le32(30) != 3)) throw std::runtime_error("BMP: not plain RGB");
+    Image image;
+    image.width = static_cast<int>(le32(18));
+    image.height = height < 0 ? -height : height;
+    image.pixels.assign(static_cast<std::size_t>(image.width) * image.height, 0);
+    const std::size_t stride = (static_cast<std::size_t>(image.width) * (bits / 8) + 3) / 4 * 4;
+    if (offset + stride * image.height > bytes.size()) throw std::runtime_error("BMP: truncated pixels");
+    for (int y = 0; y < image.height; ++y) {
+        const std::size_t row = offset + stride * (height < 0 ? y : image.height - 1 - y);
+        for (int x = 0; x < image.width; ++x) {
+            const auto* p = reinterpret_cast<const unsigned char*>(&bytes[row + static_cast<std::size_t>(x) * (bits / 8)]);
+            image.at(x, y) = (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
+        }
+    }
+    return image;
+}
+
 }  // namespace e2e

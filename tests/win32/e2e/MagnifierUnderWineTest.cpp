@@ -373,6 +373,33 @@ TEST_F(MagnifierUnderWine, CtrlCPutsTheColourOfThePixelUnderThePointerOnTheClipb
     EXPECT_TRUE(text.ok) << "clipboard holds \"" << text.last << "\", expected " << expected;
 }
 
+TEST_F(MagnifierUnderWine, CtrlShiftCPutsTheEnlargedViewOnTheClipboard) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    ASSERT_TRUE(shows_magnified(kFarCursor, 2));
+    desktop_->activate(window_);
+    desktop_->key({"ctrl+shift+c"});
+    // Wine offers the clipboard's device-independent bitmap to X clients as image/bmp.
+    const auto bmp = wait_for_value(
+        [&] {
+            return run_command({"xclip", "-selection", "clipboard", "-t", "image/bmp", "-o"}, desktop_->env(), 5000ms)
+                .out;
+        },
+        [](const std::string& bytes) { return bytes.size() > 54; }, kTimeout, 200ms);
+    ASSERT_TRUE(bmp.ok) << "no picture on the clipboard; it offers: "
+                        << run_command({"xclip", "-selection", "clipboard", "-t", "TARGETS", "-o"}, desktop_->env(),
+                                       5000ms)
+                               .out;
+    const Image image = decode_bmp(bmp.last);
+    const Rect c = desktop_->client_geometry(window_);
+    ASSERT_EQ(image.width, c.width);
+    ASSERT_EQ(image.height, c.height);
+    EXPECT_EQ(compare_magnified(image, Magnification{kFarCursor, c.width, c.height, 2},
+                                pattern_screen(kScreenWidth, kScreenHeight), 0),
+              "");
+}
+
 TEST_F(MagnifierUnderWine, TheGridLiesBetweenEnlargedPixelsAtZoomFourAndEightAndIsGoneAtThree) {
     start();
     ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
