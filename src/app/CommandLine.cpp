@@ -10,6 +10,15 @@ constexpr std::string_view kUsage =
     "Shows the screen around the mouse pointer, enlarged 1 to 18 times, in a window of its own.\n"
     "Keypad + and - or the mouse wheel change the zoom; the right mouse button opens the menu.\n"
     "\n"
+    "Keys in the window:\n"
+    "  Space          freeze the view, or let it follow the pointer again (also Escape)\n"
+    "  I              show or hide the pointer's position and the colour of its pixel\n"
+    "  G              show or hide a grid between the enlarged pixels (zoom 4 and above)\n"
+    "  arrow keys     move the pointer by one pixel; with Shift, by ten\n"
+    "  Ctrl+C         copy the colour of the pixel as #RRGGBB\n"
+    "  Ctrl+Shift+C   copy the enlarged view as a picture\n"
+    "  Ctrl+S         save the enlarged view as a PNG file\n"
+    "\n"
     "  -h, --help     print this help and exit\n"
     "      --version  print the version and exit\n";
 

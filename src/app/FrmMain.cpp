@@ -67,6 +67,8 @@ void FrmMain::Form_Load() {
     mStyle = std::make_unique<winsvc::clsStyle>();
     mStyle->setClient(mForm.get());
     mStyle->setTopMost(true);
+    // 10. The pixel tools' switches.
+    loadPixelSettings();
 }
 
 void FrmMain::Form_Resize() {
@@ -88,7 +90,10 @@ void FrmMain::Form_Unload(std::int16_t& /*cancel*/) {
     winsvc::releaseWheelZoom();
 }
 
-void FrmMain::Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) { keyZoom(keyCode, shift); }
+void FrmMain::Form_KeyDown(std::int16_t& keyCode, std::int16_t shift) {
+    pixelKey(keyCode, shift);
+    keyZoom(keyCode, shift);
+}
 
 void FrmMain::Form_MouseUp(std::int16_t button, std::int16_t /*shift*/, float /*x*/, float /*y*/) {
     if (button != platform::vbRightButton) return;

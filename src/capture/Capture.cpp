@@ -9,16 +9,41 @@ namespace capture {
 platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                                          std::int16_t size) {
     const platform::Handle desktop = platform::windows().GetDesktopWindow();
-    const std::int16_t twice = base::mul16(2, size);
-    if (twice == 0) throw base::DivisionByZeroError("zoom factor is 0");
-    // The quotient is not truncated: 75.5 with the cursor at 100 gives 24.5, rounded to even.
-    const std::int32_t left = base::toInt32(x - static_cast<double>(width) / twice);
-    const std::int32_t top = base::toInt32(y - static_cast<double>(height) / twice);
+    const std::int32_t left = viewEdge(x, width, size);
+    const std::int32_t top = viewEdge(y, height, size);
     // Only the part the view shows is copied: width / size x height / size, the last partly
     // shown column and row included. Copying the whole client size cost size^2 times as much.
     const std::int32_t shownWidth = (width + size - 1) / size;
     const std::int32_t shownHeight = (height + size - 1) / size;
     return captureWindowRect(desktop, false, left, top, shownWidth, shownHeight);
+}
+
+std::int32_t viewEdge(std::int32_t at, std::int32_t extent, std::int16_t size) {
+    const std::int16_t twice = base::mul16(2, size);
+    if (twice == 0) throw base::DivisionByZeroError("zoom factor is 0");
+    // The quotient is not truncated: 75.5 with the cursor at 100 gives 24.5, rounded to even.
+    return base::toInt32(at - static_cast<double>(extent) / twice);
+}
+
+platform::PictureRef stillCopy(const platform::PictureRef& picture, std::int32_t width, std::int32_t height) {
+    if (!picture || width <= 0 || height <= 0) return nullptr;
+    auto& gdi = platform::graphics();
+    const platform::Handle desktop = platform::windows().GetDesktopWindow();
+    GdiObject bitmap;
+    {
+        WindowDC screen(desktop, false);
+        MemoryDC from(screen.get());
+        MemoryDC to(screen.get());
+        bitmap.reset(gdi.CreateCompatibleBitmap(screen.get(), width, height));
+        const platform::Handle previousFrom = gdi.SelectObject(from.get(), picture->bitmap());
+        const platform::Handle previousTo = gdi.SelectObject(to.get(), bitmap.get());
+        gdi.BitBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, platform::SRCCOPY);
+        gdi.SelectObject(from.get(), previousFrom);
+        gdi.SelectObject(to.get(), previousTo);
+    }
+    platform::PictureRef copy = pictureFromBitmap(bitmap.get(), 0);
+    if (copy) bitmap.release();
+    return copy;
 }
 
 platform::PictureRef captureWindowRect(platform::Handle window, bool client, std::int32_t left, std::int32_t top,

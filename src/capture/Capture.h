@@ -17,6 +17,14 @@ platform::PictureRef captureAroundCursor(std::int32_t x, std::int32_t y, std::in
 platform::PictureRef captureWindowRect(platform::Handle window, bool client, std::int32_t left, std::int32_t top,
                                        std::int32_t width, std::int32_t height);
 
+// The left (or top) edge of the screen area a view of `extent` pixels at zoom `size` shows around
+// the cursor coordinate `at`: at - extent / (2 * size), rounded half to even.
+std::int32_t viewEdge(std::int32_t at, std::int32_t extent, std::int16_t size);
+
+// A copy of the picture's top-left width x height pixels that no longer depends on where they
+// came from: a picture kept while the screen changes under it.
+platform::PictureRef stillCopy(const platform::PictureRef& picture, std::int32_t width, std::int32_t height);
+
 // A picture that owns the bitmap and the palette (which may be 0).
 platform::PictureRef pictureFromBitmap(platform::Handle bitmap, platform::Handle palette);
 

@@ -74,6 +74,10 @@ public:
     // (x1, y1, w1, h1), plain copy, nearest pixel, no smoothing.
     virtual void PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2,
                               float w2, float h2) = 0;
+    // Draws a one-pixel line from (x1, y1) to (x2, y2), both ends included, or with `box` the
+    // outline of the rectangle with these corners; only across or down. Its pixels are black and
+    // white by turns (white where x + y is odd), so that it shows over any picture.
+    virtual void Line(float x1, float y1, float x2, float y2, bool box) = 0;
     // Draws one line of text with its top-left corner at (CurrentX, CurrentY), over what is there.
     virtual void Print(const std::string& text) = 0;
 };

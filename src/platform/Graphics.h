@@ -24,6 +24,11 @@ public:
     virtual unsigned RealizePalette(Handle hdc) = 0;
     virtual bool BitBlt(Handle dest, int x, int y, int width, int height, Handle source, int sourceX, int sourceY,
                         std::uint32_t rop) = 0;
+    // The colour of a pixel of a device context as 0x00BBGGRR, or CLR_INVALID where there is none.
+    virtual std::uint32_t GetPixel(Handle hdc, int x, int y) = 0;
+    // The bitmap's top `height` rows of `width` pixels as 0x00RRGGBB, rows from the top, as a
+    // 32-bit top-down DIB holds them; returns the rows copied. The bitmap is selected in no context.
+    virtual int GetDIBits(Handle hdc, Handle bitmap, int width, int height, std::uint32_t* pixels) = 0;
     virtual bool DeleteDC(Handle hdc) = 0;
     virtual bool DeleteObject(Handle object) = 0;
 

@@ -26,5 +26,7 @@ Registry& registry() { return require(current.registry, "registry"); }
 Shell& shell() { return require(current.shell, "shell"); }
 Menus& menus() { return require(current.menus, "menus"); }
 FormToolkit& toolkit() { return require(current.toolkit, "toolkit"); }
+Clipboard& clipboard() { return require(current.clipboard, "clipboard"); }
+Dialogs& dialogs() { return require(current.dialogs, "dialogs"); }
 
 }  // namespace platform

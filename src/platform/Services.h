@@ -2,6 +2,8 @@
 // The platform services the portable core calls. One back end installs its implementations at
 // start-up (or a test installs the in-memory ones); the core reaches them through these accessors,
 // as it would reach the operating system's own functions.
+#include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
 #include "platform/FormToolkit.h"
 #include "platform/Graphics.h"
 #include "platform/Menus.h"
@@ -18,6 +20,8 @@ struct Services {
     Shell* shell = nullptr;
     Menus* menus = nullptr;
     FormToolkit* toolkit = nullptr;
+    Clipboard* clipboard = nullptr;
+    Dialogs* dialogs = nullptr;
 };
 
 // Installs a set of services for the lifetime of the object and puts the previous set back after.
@@ -39,5 +43,7 @@ Registry& registry();
 Shell& shell();
 Menus& menus();
 FormToolkit& toolkit();
+Clipboard& clipboard();
+Dialogs& dialogs();
 
 }  // namespace platform

@@ -61,6 +61,7 @@ inline constexpr int SIZEPALETTE = 104;
 inline constexpr int RC_PALETTE = 0x100;
 inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
 inline constexpr std::uint32_t PICTYPE_BITMAP = 1;
+inline constexpr std::uint32_t CLR_INVALID = 0xFFFFFFFF;
 
 // Window messages.
 inline constexpr std::uint32_t WM_SIZE = 0x0005;
@@ -83,6 +84,13 @@ inline constexpr std::uint32_t MK_MBUTTON = 0x10;
 // Virtual-key codes of the form's key-down event: the numeric keypad's plus and minus.
 inline constexpr std::int16_t VK_ADD = 107;
 inline constexpr std::int16_t VK_SUBTRACT = 109;
+// The pixel tools' keys.
+inline constexpr std::int16_t VK_ESCAPE = 27;
+inline constexpr std::int16_t VK_SPACE = 32;
+inline constexpr std::int16_t VK_LEFT = 37;
+inline constexpr std::int16_t VK_UP = 38;
+inline constexpr std::int16_t VK_RIGHT = 39;
+inline constexpr std::int16_t VK_DOWN = 40;
 // The form's mouse-up event: which button was released.
 inline constexpr std::int16_t vbLeftButton = 1;
 inline constexpr std::int16_t vbRightButton = 2;

@@ -20,6 +20,8 @@ public:
     virtual ~WindowSystem() = default;
 
     virtual bool GetCursorPos(Point& point) = 0;
+    // Moves the pointer to the screen point; false where the desktop lets no program move it.
+    virtual bool SetCursorPos(int x, int y) = 0;
 
     virtual Handle GetDesktopWindow() = 0;
     virtual Handle GetWindowDC(Handle hwnd) = 0;

@@ -135,6 +135,37 @@ TEST_P(SoftGraphicsTest, APictureDestroysWhatItOwnsWithItsLastReference) {
     EXPECT_EQ(gdi.liveObjects(), 0u);
 }
 
+TEST_P(SoftGraphicsTest, ACopyOfACaptureKeepsItsPixelsWhenTheScreenChanges) {
+    CountingScreen screen(100, 80, GetParam());
+    SoftGraphics gdi(screen);
+    const Handle shot = capture(gdi, 10, 20, 30, 40);
+    const Handle screenDc = gdi.createScreenDC();
+    const Handle from = gdi.CreateCompatibleDC(screenDc);
+    const Handle to = gdi.CreateCompatibleDC(screenDc);
+    const Handle copy = gdi.CreateCompatibleBitmap(screenDc, 30, 40);
+    gdi.SelectObject(from, shot);
+    const Handle stock = gdi.SelectObject(to, copy);
+    ASSERT_TRUE(gdi.BitBlt(to, 0, 0, 30, 40, from, 0, 0, SRCCOPY));
+    screen.generation = 0x00FFFFFF;
+    // GetPixel answers 0x00BBGGRR; the counting screen's colour 0x10000 * x + y is 0x00RRGGBB.
+    const auto colourRef = [](std::uint32_t rgb) {
+        return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+    };
+    EXPECT_EQ(gdi.GetPixel(to, 5, 7), colourRef(CountingScreen::colour(15, 27)));
+    EXPECT_EQ(gdi.GetPixel(to, 30, 0), CLR_INVALID);
+    EXPECT_EQ(gdi.GetPixel(screenDc, 15, 27), colourRef(CountingScreen::colour(15, 27) ^ 0x00FFFFFF));
+    // A bitmap is read out while no context has it selected.
+    gdi.SelectObject(to, stock);
+    std::vector<std::uint32_t> pixels(30 * 40);
+    EXPECT_EQ(gdi.GetDIBits(screenDc, copy, 30, 40, pixels.data()), 40);
+    EXPECT_EQ(pixels[39 * 30 + 29], CountingScreen::colour(39, 59));
+    gdi.DeleteDC(from);
+    gdi.DeleteDC(to);
+    gdi.releaseScreenDC(screenDc);
+    EXPECT_TRUE(gdi.DeleteObject(copy));
+    EXPECT_TRUE(gdi.DeleteObject(shot));
+}
+
 INSTANTIATE_TEST_SUITE_P(CopiedAndViewed, SoftGraphicsTest, ::testing::Bool());
 
 }  // namespace

@@ -315,6 +315,49 @@ TYPED_TEST_P(FormToolkitConformance, PaintPictureShowsEachSourcePixelAsAZoomByZo
     }
 }
 
+TYPED_TEST_P(FormToolkitConformance, LinesAndBoxesAreBlackAndWhiteByTurnsOverThePicture) {
+    const auto form = this->create();
+    form->setLeft(600 * 15);
+    form->setTop(400 * 15);
+    form->loadAndShow();
+    const int width = static_cast<int>(form->ScaleWidth());
+    const int height = static_cast<int>(form->ScaleHeight());
+    const platform::PictureRef picture = this->backend.pattern(width, height);
+    ASSERT_TRUE(picture);
+    int painted = 0;
+    this->events.onTick = [&] {
+        form->PaintPicture(picture, 0, 0, static_cast<float>(width), static_cast<float>(height), 0, 0,
+                           static_cast<float>(width), static_cast<float>(height));
+        form->Line(10, 0, 10, static_cast<float>(height - 1), false);
+        form->Line(0, 20, static_cast<float>(width - 1), 20, false);
+        form->Line(40, 40, 60, 50, true);
+        ++painted;
+    };
+    const auto onLine = [](int x, int y) {
+        const bool box = x >= 40 && x <= 60 && y >= 40 && y <= 50 && (x == 40 || x == 60 || y == 40 || y == 50);
+        return x == 10 || y == 20 || box;
+    };
+    std::string mismatch;
+    const bool shown = this->backend.runUntil(*form, [&] {
+        if (painted < 2) return false;
+        const std::vector<std::uint32_t> pixels = this->backend.clientPixels(*form);
+        if (pixels.size() != static_cast<std::size_t>(width) * height) return false;
+        mismatch.clear();
+        for (int y = 0; y < height && mismatch.empty(); ++y) {
+            for (int x = 0; x < width && mismatch.empty(); ++x) {
+                const std::uint32_t expected =
+                    onLine(x, y) ? (((x + y) & 1) != 0 ? 0xFFFFFFu : 0u) : patternColour(x, y);
+                const std::uint32_t seen = pixels[static_cast<std::size_t>(y) * width + x];
+                if (seen != expected)
+                    mismatch = "client (" + std::to_string(x) + "," + std::to_string(y) + ") is " +
+                               std::to_string(seen) + ", expected " + std::to_string(expected);
+            }
+        }
+        return mismatch.empty();
+    });
+    EXPECT_TRUE(shown) << mismatch;
+}
+
 TYPED_TEST_P(FormToolkitConformance, TheScreenSizeIsInTwipsAndTheVersionIsTheProgramsOwn) {
     auto& toolkit = this->backend.toolkit();
     EXPECT_EQ(toolkit.ScreenWidth(), static_cast<float>(this->backend.screenWidth() * 15));
@@ -330,6 +373,7 @@ REGISTER_TYPED_TEST_SUITE_P(FormToolkitConformance, ANewFormHasItsDesignedClient
                             AFormMovedBeforeItIsShownAppearsThere, CaptionAndPrintPositionAreKept,
                             TheTimerTicksWhileTheFormLives, KeysAndButtonsBecomeEvents,
                             CancellingTheUnloadKeepsTheWindow, PaintPictureShowsEachSourcePixelAsAZoomByZoomBlock,
+                            LinesAndBoxesAreBlackAndWhiteByTurnsOverThePicture,
                             TheScreenSizeIsInTwipsAndTheVersionIsTheProgramsOwn);
 
 }  // namespace conformance

@@ -29,6 +29,14 @@ TEST(CommandLine, HelpPrintsTheUsageAndExitsZero) {
     }
 }
 
+TEST(CommandLine, HelpListsThePixelToolsKeys) {
+    const std::string text = parseCommandLine({"--help"}).text;
+    for (const char* key : {"  Space ", "Escape", "  I ", "  G ", "arrow keys", "Shift, by ten", "  Ctrl+C ",
+                            "  Ctrl+Shift+C ", "  Ctrl+S "}) {
+        EXPECT_NE(text.find(key), std::string::npos) << key << " in\n" << text;
+    }
+}
+
 TEST(CommandLine, VersionPrintsNameAndVersionAndExitsZero) {
     const auto answer = parseCommandLine({"--version"});
     EXPECT_EQ(answer.request, CommandLineRequest::Version);

@@ -91,6 +91,11 @@ void FakeForm::PaintPicture(const PictureRef& picture, float x1, float y1, float
     frame_.paint(picture, soft::StretchRect{x1, y1, w1, h1}, soft::StretchRect{x2, y2, w2, h2});
 }
 
+void FakeForm::Line(float x1, float y1, float x2, float y2, bool box) {
+    lines_.push_back({x1, y1, x2, y2, box});
+    frame_.line(x1, y1, x2, y2, box);
+}
+
 void FakeForm::Print(const std::string& text) {
     printed_.push_back({currentX_, currentY_, text});
     frame_.print(currentX_, currentY_, text);

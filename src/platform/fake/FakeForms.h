@@ -49,6 +49,7 @@ public:
     void setCurrentY(float y) override { currentY_ = y; }
     void PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2, float w2,
                       float h2) override;
+    void Line(float x1, float y1, float x2, float y2, bool box) override;
     void Print(const std::string& text) override;
 
     // What a user or the system does; each raises the events the real toolkit would.
@@ -75,7 +76,16 @@ public:
     std::uint32_t clientPixel(int x, int y) const;
     // Texts printed since the last clearPrinted().
     const std::vector<PrintedText>& printed() const { return printed_; }
-    void clearPrinted() { printed_.clear(); }
+    // Lines drawn since the last clearPrinted().
+    struct DrawnLine {
+        float x1, y1, x2, y2;
+        bool box;
+    };
+    const std::vector<DrawnLine>& lines() const { return lines_; }
+    void clearPrinted() {
+        printed_.clear();
+        lines_.clear();
+    }
     int captionWrites() const { return captionWrites_; }
     int resizeEvents() const { return resizeEvents_; }
     int paints() const { return paints_; }
@@ -103,6 +113,7 @@ private:
     float currentY_ = 0;
     std::vector<std::uint32_t> client_;
     std::vector<PrintedText> printed_;
+    std::vector<DrawnLine> lines_;
     bool loaded_ = false;
     bool shown_ = false;
     bool unloaded_ = false;

@@ -7,6 +7,6 @@ FakePlatform::FakePlatform(int screenWidth, int screenHeight)
       graphics(screen),
       windows(graphics, kProcessId),
       toolkit(screen, windows, graphics, kProcessId),
-      scope_(Services{&windows, &graphics, &registry, &shell, &menus, &toolkit}) {}
+      scope_(Services{&windows, &graphics, &registry, &shell, &menus, &toolkit, &clipboard, &dialogs}) {}
 
 }  // namespace platform::fake

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/Services.h"
+#include "platform/fake/FakeClipboard.h"
 #include "platform/fake/FakeForms.h"
 #include "platform/fake/FakeMenus.h"
 #include "platform/fake/FakeRegistry.h"
@@ -32,6 +33,8 @@ public:
     FakeShell shell;
     FakeMenus menus;
     FakeToolkit toolkit;
+    FakeClipboard clipboard;
+    FakeDialogs dialogs;
 
 private:
     ServicesScope scope_;

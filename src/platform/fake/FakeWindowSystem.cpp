@@ -50,6 +50,13 @@ LResult FakeWindowSystem::sendMessage(Handle hwnd, std::uint32_t message, WParam
     return procedures_.send(hwnd, message, wParam, lParam);
 }
 
+bool FakeWindowSystem::SetCursorPos(int x, int y) {
+    cursorMoves_.push_back(Point{x, y});
+    if (cursorFixed_) return false;
+    cursor_ = Point{x, y};
+    return true;
+}
+
 bool FakeWindowSystem::GetCursorPos(Point& point) {
     if (cursorFails_) return false;
     point = cursor_;

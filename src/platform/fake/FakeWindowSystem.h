@@ -35,6 +35,10 @@ public:
     // Test controls.
     void setCursor(int x, int y) { cursor_ = Point{x, y}; }
     void setCursorFails(bool fails) { cursorFails_ = fails; }
+    // Like a desktop on which no program may move the pointer.
+    void setCursorFixed(bool fixed) { cursorFixed_ = fixed; }
+    // Moves asked for with SetCursorPos, refused ones included.
+    const std::vector<Point>& cursorMoves() const { return cursorMoves_; }
     // A new window at the top of the normal (non-topmost) group.
     Handle createWindow(std::uint32_t processId, const Rect& rect);
     void destroyWindow(Handle hwnd);
@@ -46,6 +50,7 @@ public:
     int openDeviceContexts() const { return openDCs_; }
 
     bool GetCursorPos(Point& point) override;
+    bool SetCursorPos(int x, int y) override;
     Handle GetDesktopWindow() override { return kDesktop; }
     Handle GetWindowDC(Handle hwnd) override;
     Handle GetDC(Handle hwnd) override;
@@ -68,6 +73,8 @@ private:
     std::uint32_t ownProcessId_;
     Point cursor_{};
     bool cursorFails_ = false;
+    bool cursorFixed_ = false;
+    std::vector<Point> cursorMoves_;
     std::list<FakeWindow> windows_;  // front is the top of the z-order
     soft::WindowProcChain procedures_;
     Handle nextWindow_ = 0x20000;

@@ -6,7 +6,7 @@
 // Cannot: see anything but the root window's contents (on Wayland, Xwayland's windows only);
 // subclass any window but the program's own; give a device context of any window but the root;
 // honour topmost without a window manager that supports
-// _NET_WM_STATE_ABOVE.
+// _NET_WM_STATE_ABOVE; move the pointer on a Wayland session.
 // On a Wayland session the window stays an X11 window on Xwayland, but the screen is read through
 // the screen-cast portal: Xwayland's root window holds only the X11 windows.
 #include <QApplication>
@@ -21,6 +21,7 @@
 #include "base/Warn.h"
 #include "platform/NativePlatform.h"
 #include "platform/linux/LinuxShell.h"
+#include "platform/linux/QtClipboard.h"
 #include "platform/linux/X11Changes.h"
 #include "platform/linux/QtToolkit.h"
 #include "platform/linux/QtMenus.h"
@@ -86,6 +87,12 @@ bool useUtf8TextEncoding() {
     return false;
 }
 
+bool waylandSession() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    return (display != nullptr && *display != '\0') || (session != nullptr && std::string_view(session) == "wayland");
+}
+
 class LinuxPlatform : public NativePlatform {
 public:
     LinuxPlatform(std::unique_ptr<linux_::X11Display> display, int& argc, char** argv)
@@ -105,6 +112,8 @@ public:
         QApplication::setApplicationName(QStringLiteral(MAGNIFIER_APP_ID));
         QGuiApplication::setDesktopFileName(QStringLiteral(MAGNIFIER_APP_ID));
         toolkit_.setNotice(notice_);
+        // On Wayland only the compositor moves the pointer; Xwayland would take a warp and ignore it.
+        windows_.setPointerFixed(waylandSession());
         if (portal_) {
             windows_.usePointerSource([this] { return portal_->pointer(); });
         } else if (!x11Screen_.supportedFormat()) {
@@ -112,7 +121,7 @@ public:
         }
     }
 
-    Services services() override { return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_}; }
+    Services services() override { return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_, &clipboard_, &dialogs_}; }
     FormToolkit& toolkit() override { return toolkit_; }
 
 private:
@@ -129,6 +138,8 @@ private:
     linux_::LinuxShell shell_;
     linux_::QtMenus menus_;
     linux_::QtToolkit toolkit_;
+    linux_::QtClipboard clipboard_;
+    linux_::QtDialogs dialogs_;
     // Logout, shutdown and Ctrl+C save the settings as closing the window does.
     linux_::SessionEnd sessionEnd_{[this](int) { toolkit_.endSession(); }};
 };

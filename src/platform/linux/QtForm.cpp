@@ -210,6 +210,8 @@ void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w
     frame_.paint(picture, soft::StretchRect{x1, y1, w1, h1}, soft::StretchRect{x2, y2, w2, h2});
 }
 
+void QtForm::Line(float x1, float y1, float x2, float y2, bool box) { frame_.line(x1, y1, x2, y2, box); }
+
 void QtForm::Print(const std::string& text) { frame_.print(currentX_, currentY_, text); }
 
 void QtForm::present() {

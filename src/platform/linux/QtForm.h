@@ -49,6 +49,7 @@ public:
     void setCurrentY(float y) override { currentY_ = y; }
     void PaintPicture(const PictureRef& picture, float x1, float y1, float w1, float h1, float x2, float y2, float w2,
                       float h2) override;
+    void Line(float x1, float y1, float x2, float y2, bool box) override;
     void Print(const std::string& text) override;
 
     // From the widget: the event as a message through the window's procedure chain.

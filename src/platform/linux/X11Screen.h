@@ -22,6 +22,8 @@ public:
     int paletteSize() const override;
     unsigned systemPalette(unsigned start, unsigned count, PaletteEntry* entries) const override;
     soft::ScreenChange changedSinceLastCheck(const Rect& area) override;
+    std::uint32_t toRgb(std::uint32_t pixel) const override { return format_.toRgb(pixel); }
+    std::uint32_t fromRgb(std::uint32_t rgb) const override { return format_.fromRgb(rgb); }
 
     // Every visual of 8 bits or more; the pixels read are the screen's own values (PixelFormat).
     bool supportedFormat() const { return supported_; }

@@ -126,6 +126,16 @@ bool X11WindowSystem::GetCursorPos(Point& point) {
     return pointerKnown_;
 }
 
+bool X11WindowSystem::SetCursorPos(int x, int y) {
+    if (pointerFixed_) return false;
+    XWarpPointer(display_.get(), kXNone, display_.root(), 0, 0, 0, 0, x, y);
+    XFlush(display_.get());
+    // A warp raises no raw motion event: the position is known without asking.
+    pointer_ = Point{x, y};
+    pointerKnown_ = true;
+    return true;
+}
+
 bool X11WindowSystem::queryPointer(Point& point) {
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;

@@ -40,6 +40,9 @@ public:
     void usePointerSource(std::function<std::optional<Point>()> source) { pointerSource_ = std::move(source); }
 
     bool GetCursorPos(Point& point) override;
+    // Warps the pointer; refused on a Wayland session, where the compositor alone moves it.
+    bool SetCursorPos(int x, int y) override;
+    void setPointerFixed(bool fixed) { pointerFixed_ = fixed; }
     Handle GetDesktopWindow() override { return display_.root(); }
     Handle GetWindowDC(Handle hwnd) override;
     Handle GetDC(Handle hwnd) override;
@@ -73,6 +76,7 @@ private:
     PointerPolicy pointerPolicy_;
     Point pointer_{};  // as last read
     bool pointerKnown_ = false;
+    bool pointerFixed_ = false;
     std::map<Handle, OwnWindow> own_;
     soft::WindowProcChain procedures_;
     std::function<std::optional<Point>()> pointerSource_;

@@ -26,8 +26,9 @@ std::size_t pixelCount(const PixelBounds& b) {
 }  // namespace
 
 bool FrameOperation::sameLayout(const FrameOperation& other) const {
-    if (isText != other.isText) return false;
+    if (isText != other.isText || isLine != other.isLine) return false;
     if (isText) return x == other.x && y == other.y && text == other.text;
+    if (isLine) return x == other.x && y == other.y && x2 == other.x2 && y2 == other.y2 && box == other.box;
     return fromScreen == other.fromScreen && (!fromScreen || (originX == other.originX && originY == other.originY)) &&
            bitmapWidth == other.bitmapWidth && bitmapHeight == other.bitmapHeight && sameRect(dest, other.dest) &&
            sameRect(source, other.source);
@@ -57,6 +58,17 @@ void FrameRecord::print(float x, float y, const std::string& text) {
     op.x = x;
     op.y = y;
     op.text = text;
+    pending_.push_back(std::move(op));
+}
+
+void FrameRecord::line(float x1, float y1, float x2, float y2, bool box) {
+    FrameOperation op;
+    op.isLine = true;
+    op.x = x1;
+    op.y = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    op.box = box;
     pending_.push_back(std::move(op));
 }
 
@@ -117,7 +129,7 @@ bool FrameRecord::decide(int width, int height) {
     Rect area{};
     bool allFromScreen = true;
     for (const FrameOperation& op : ops) {
-        if (op.isText) continue;
+        if (!op.isPicture()) continue;
         if (!op.fromScreen) allFromScreen = false;
         else area = unite(area, screenArea(op));
     }
@@ -137,7 +149,7 @@ bool FrameRecord::decide(int width, int height) {
     shownPixels_.resize(ops.size());
     bool changed = !same;
     for (std::size_t i = 0; i < ops.size(); ++i) {
-        if (ops[i].isText) continue;
+        if (!ops[i].isPicture()) continue;
         if (direct_) shownPixels_[i].clear();
         else if (pixelsChanged(ops[i], shownPixels_[i])) changed = true;
     }
@@ -158,7 +170,7 @@ ConstSurface FrameRecord::keptPixels(std::size_t index) const {
     const FrameOperation& op = shown_.at(index);
     const PixelBounds b = op.sourcePixels();
     const std::vector<std::uint32_t>& kept = shownPixels_.at(index);
-    if (op.isText || kept.empty() || kept.size() != pixelCount(b)) return ConstSurface{};
+    if (!op.isPicture() || kept.empty() || kept.size() != pixelCount(b)) return ConstSurface{};
     const int width = b.x1 - b.x0, height = b.y1 - b.y0;
     return ConstSurface{kept.data(), width, height, width, b.x0, b.y0};
 }

@@ -29,7 +29,12 @@ struct FrameOperation {
     bool isText = false;
     float x = 0, y = 0;
     std::string text;
+    // A line from (x, y) to (x2, y2), or the box with these corners, when `isLine` is set.
+    bool isLine = false;
+    bool box = false;
+    float x2 = 0, y2 = 0;
 
+    bool isPicture() const { return !isText && !isLine; }
     bool sameLayout(const FrameOperation& other) const;
     // The pixels of the bitmap the stretch reads.
     PixelBounds sourcePixels() const { return sourceBounds(source, bitmapWidth, bitmapHeight); }
@@ -54,6 +59,7 @@ public:
 
     void paint(const PictureRef& picture, const StretchRect& dest, const StretchRect& source);
     void print(float x, float y, const std::string& text);
+    void line(float x1, float y1, float x2, float y2, bool box);
     // What is on the target can no longer be trusted (shown again, exposed, resized): the next
     // tick draws everything.
     void invalidate() { shownValid_ = false; }

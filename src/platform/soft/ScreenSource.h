@@ -40,6 +40,10 @@ public:
         (void)area;
         return ScreenChange::unknown;
     }
+    // A pixel as read, as 0x00RRGGBB, and the pixel that shows a colour: the screen's own values
+    // may be in another format.
+    virtual std::uint32_t toRgb(std::uint32_t pixel) const { return pixel; }
+    virtual std::uint32_t fromRgb(std::uint32_t rgb) const { return rgb; }
     // Palette displays report RC_PALETTE in their raster capabilities and the size of their
     // system palette.
     virtual int rasterCaps() const { return 0; }

@@ -299,6 +299,9 @@ bool SoftGraphics::BitBlt(Handle dest, int x, int y, int width, int height, Hand
         sourceBitmap = find<Bitmap>(from->bitmap);
         if (sourceBitmap == nullptr) return false;
         fill(from->bitmap, *sourceBitmap, PixelBounds{0, 0, sourceBitmap->width, sourceBitmap->height});
+        // Pixels still in the screen source's memory are copied in first: the copy reads `pixels`.
+        detachView(*sourceBitmap);
+        if (viewOwner_ == from->bitmap) viewOwner_ = 0;
         sourceWidth = sourceBitmap->width;
         sourceHeight = sourceBitmap->height;
     }
@@ -322,6 +325,39 @@ bool SoftGraphics::BitBlt(Handle dest, int x, int y, int width, int height, Hand
         }
     }
     return true;
+}
+
+std::uint32_t SoftGraphics::GetPixel(Handle hdc, int x, int y) {
+    const DeviceContext* dc = find<DeviceContext>(hdc);
+    if (dc == nullptr) return CLR_INVALID;
+    std::uint32_t pixel = 0;
+    if (dc->screen) {
+        if (x < 0 || y < 0 || x >= screen_.width() || y >= screen_.height()) return CLR_INVALID;
+        prepareScreenRead();
+        screen_.read(x, y, Surface{&pixel, 1, 1, 1});
+    } else {
+        const Bitmap* bitmap = find<Bitmap>(dc->bitmap);
+        if (bitmap == nullptr || x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) return CLR_INVALID;
+        const auto pixels = bitmapPixels(dc->bitmap, PixelBounds{x, y, x + 1, y + 1});
+        if (!pixels) return CLR_INVALID;
+        pixel = pixels->row(y)[x - pixels->originX];
+    }
+    const std::uint32_t rgb = screen_.toRgb(pixel);
+    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
+
+int SoftGraphics::GetDIBits(Handle hdc, Handle handle, int width, int height, std::uint32_t* pixels) {
+    const Bitmap* bitmap = find<Bitmap>(handle);
+    if (find<DeviceContext>(hdc) == nullptr || bitmap == nullptr || bitmap->selections > 0 || pixels == nullptr) return 0;
+    const int rows = std::clamp(height, 0, bitmap->height);
+    const int columns = std::clamp(width, 0, bitmap->width);
+    const auto from = bitmapPixels(handle, PixelBounds{0, 0, columns, rows});
+    if (!from) return 0;
+    for (int y = 0; y < rows; ++y) {
+        std::uint32_t* to = pixels + static_cast<std::ptrdiff_t>(y) * width;
+        for (int x = 0; x < width; ++x) to[x] = x < columns ? screen_.toRgb(from->row(y)[x - from->originX]) : 0;
+    }
+    return rows;
 }
 
 bool SoftGraphics::DeleteDC(Handle hdc) {

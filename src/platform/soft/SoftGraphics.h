@@ -50,6 +50,8 @@ public:
     unsigned RealizePalette(Handle hdc) override;
     bool BitBlt(Handle dest, int x, int y, int width, int height, Handle source, int sourceX, int sourceY,
                 std::uint32_t rop) override;
+    std::uint32_t GetPixel(Handle hdc, int x, int y) override;
+    int GetDIBits(Handle hdc, Handle bitmap, int width, int height, std::uint32_t* pixels) override;
     bool DeleteDC(Handle hdc) override;
     bool DeleteObject(Handle object) override;
     PictureRef OleCreatePictureIndirect(const PictDesc& desc, bool own) override;

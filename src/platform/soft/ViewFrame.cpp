@@ -1,5 +1,6 @@
 #include "platform/soft/ViewFrame.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform::soft {
@@ -24,6 +25,29 @@ ScreenChange ViewFrame::GraphicsSource::changedSinceLastCheck(const Rect& area) 
     return graphics_.screen().changedSinceLastCheck(area);
 }
 
+void ViewFrame::drawLine(const Surface& to, const FrameOperation& op) const {
+    const std::uint32_t black = graphics_.screen().fromRgb(0);
+    const std::uint32_t white = graphics_.screen().fromRgb(0xFFFFFF);
+    const auto at = [](float v) { return static_cast<int>(std::floor(v)); };
+    const auto segment = [&](int x1, int y1, int x2, int y2) {
+        // Across or down only, clipped to the surface.
+        for (int y = std::max(std::min(y1, y2), 0); y <= std::min(std::max(y1, y2), to.height - 1); ++y) {
+            for (int x = std::max(std::min(x1, x2), 0); x <= std::min(std::max(x1, x2), to.width - 1); ++x) {
+                to.row(y)[x] = ((x + y) & 1) != 0 ? white : black;
+            }
+        }
+    };
+    const int x1 = at(op.x), y1 = at(op.y), x2 = at(op.x2), y2 = at(op.y2);
+    if (!op.box) {
+        if (x1 == x2 || y1 == y2) segment(x1, y1, x2, y2);
+        return;
+    }
+    segment(x1, y1, x2, y1);
+    segment(x1, y2, x2, y2);
+    segment(x1, y1, x1, y2);
+    segment(x2, y1, x2, y2);
+}
+
 bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
     if (!record_.decide(to.width, to.height)) return false;
     record_.drawn(draw(to, texts));
@@ -35,7 +59,9 @@ bool ViewFrame::draw(const Surface& to, TextPainter* texts) {
     const auto& ops = record_.frame();
     for (std::size_t i = 0; i < ops.size(); ++i) {
         const FrameOperation& op = ops[i];
-        if (op.isText) {
+        if (op.isLine) {
+            drawLine(to, op);
+        } else if (op.isText) {
             if (texts != nullptr &&
                 !texts->draw(to, static_cast<int>(std::floor(op.x)), static_cast<int>(std::floor(op.y)), op.text)) {
                 complete = false;

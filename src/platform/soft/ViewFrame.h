@@ -31,6 +31,7 @@ public:
         record_.paint(picture, dest, source);
     }
     void print(float x, float y, const std::string& text) { record_.print(x, y, text); }
+    void line(float x1, float y1, float x2, float y2, bool box) { record_.line(x1, y1, x2, y2, box); }
     // What is on the surface can no longer be trusted (shown again, exposed, resized): the next
     // finish() draws everything.
     void invalidate() { record_.invalidate(); }
@@ -55,6 +56,8 @@ private:
         SoftGraphics& graphics_;
     };
 
+    // A line or box of the frame, in pixels black and white by turns.
+    void drawLine(const Surface& to, const FrameOperation& op) const;
     // The draw step: the record's frame onto `to`; false when a text was left out.
     bool draw(const Surface& to, TextPainter* texts);
 

@@ -1,6 +1,8 @@
 #include "platform/win32/Win32BackBuffer.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace platform::win32 {
 
@@ -22,7 +24,8 @@ std::unique_ptr<BackBuffer> BackBuffer::create(HWND window, int width, int heigh
 
 void BackBuffer::draw(const std::vector<soft::FrameOperation>& frame) {
     for (const soft::FrameOperation& op : frame) {
-        if (op.isText) drawText(op.x, op.y, op.text);
+        if (op.isLine) drawLine(op);
+        else if (op.isText) drawText(op.x, op.y, op.text);
         else stretch(op);
     }
 }
@@ -62,6 +65,33 @@ void BackBuffer::stretch(const soft::FrameOperation& picture) {
     ::StretchBlt(dest, static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                  static_cast<int>(bottom - top), source.get(), static_cast<int>(sx0), static_cast<int>(sy0),
                  static_cast<int>(sx1 - sx0), static_cast<int>(sy1 - sy0), SRCCOPY);
+}
+
+void BackBuffer::drawLine(const soft::FrameOperation& line) {
+    // A checkerboard brush, white where x + y is odd: each one-pixel rectangle filled with it
+    // is black and white by turns along its length.
+    static const WORD kChecker[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    const OwnedGdiObject<HBITMAP> pattern(::CreateBitmap(8, 8, 1, 1, kChecker));
+    const OwnedGdiObject<HBRUSH> brush(::CreatePatternBrush(pattern.get()));
+    if (brush.get() == nullptr) return;
+    HDC dc = dc_.get();
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    ::SetTextColor(dc, RGB(0, 0, 0));      // a monochrome pattern's 0 bits
+    ::SetBkColor(dc, RGB(255, 255, 255));  // and its 1 bits
+    const Selection selected(dc, brush.get());
+    const auto at = [](float v) { return static_cast<int>(std::floor(v)); };
+    const auto segment = [&](int x1, int y1, int x2, int y2) {
+        ::PatBlt(dc, std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1, PATCOPY);
+    };
+    const int x1 = at(line.x), y1 = at(line.y), x2 = at(line.x2), y2 = at(line.y2);
+    if (!line.box) {
+        if (x1 == x2 || y1 == y2) segment(x1, y1, x2, y2);
+        return;
+    }
+    segment(x1, y1, x2, y1);
+    segment(x1, y2, x2, y2);
+    segment(x1, y1, x1, y2);
+    segment(x2, y1, x2, y2);
 }
 
 void BackBuffer::drawText(float atX, float atY, const std::string& text) {

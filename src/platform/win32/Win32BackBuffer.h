@@ -30,6 +30,7 @@ private:
     BackBuffer() = default;
     void stretch(const soft::FrameOperation& picture);
     void drawText(float x, float y, const std::string& text);
+    void drawLine(const soft::FrameOperation& line);
 
     int width_ = 0;
     int height_ = 0;

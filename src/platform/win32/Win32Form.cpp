@@ -312,6 +312,8 @@ void Win32Form::PaintPicture(const PictureRef& picture, float x1, float y1, floa
     frame_.paint(picture, soft::StretchRect{x1, y1, w1, h1}, soft::StretchRect{x2, y2, w2, h2});
 }
 
+void Win32Form::Line(float x1, float y1, float x2, float y2, bool box) { frame_.line(x1, y1, x2, y2, box); }
+
 void Win32Form::Print(const std::string& text) {
     if (text.empty()) return;
     frame_.print(currentX_, currentY_, text);

@@ -86,6 +86,26 @@ bool Win32Graphics::BitBlt(Handle dest, int x, int y, int width, int height, Han
            FALSE;
 }
 
+std::uint32_t Win32Graphics::GetPixel(Handle hdc, int x, int y) {
+    return static_cast<std::uint32_t>(::GetPixel(fromHandle<HDC>(hdc), x, y));
+}
+
+int Win32Graphics::GetDIBits(Handle hdc, Handle bitmap, int width, int height, std::uint32_t* pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const int rows = ::GetDIBits(fromHandle<HDC>(hdc), fromHandle<HBITMAP>(bitmap), 0, static_cast<UINT>(height),
+                                 pixels, &info, DIB_RGB_COLORS);
+    // The DIB's fourth byte is not a colour.
+    for (std::size_t i = 0; rows > 0 && i < static_cast<std::size_t>(width) * static_cast<std::size_t>(rows); ++i)
+        pixels[i] &= 0x00FFFFFFu;
+    return rows;
+}
+
 bool Win32Graphics::DeleteDC(Handle hdc) { return ::DeleteDC(fromHandle<HDC>(hdc)) != FALSE; }
 
 bool Win32Graphics::DeleteObject(Handle object) { return ::DeleteObject(fromHandle<HGDIOBJ>(object)) != FALSE; }

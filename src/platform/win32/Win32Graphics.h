@@ -17,6 +17,9 @@ public:
     unsigned RealizePalette(Handle hdc) override;
     bool BitBlt(Handle dest, int x, int y, int width, int height, Handle source, int sourceX, int sourceY,
                 std::uint32_t rop) override;
+    std::uint32_t GetPixel(Handle hdc, int x, int y) override;
+    // GetDIBits into a 32-bit top-down BI_RGB DIB.
+    int GetDIBits(Handle hdc, Handle bitmap, int width, int height, std::uint32_t* pixels) override;
     bool DeleteDC(Handle hdc) override;
     bool DeleteObject(Handle object) override;
     // An OLE picture (IPictureDisp); with `own` the picture deletes the bitmap and the palette

@@ -1,6 +1,7 @@
 #pragma once
 // The Windows build's platform: user32, gdi32, advapi32, shell32 and the OLE picture factory.
 #include "platform/NativePlatform.h"
+#include "platform/win32/Win32Clipboard.h"
 #include "platform/win32/Win32Toolkit.h"
 #include "platform/win32/Win32Graphics.h"
 #include "platform/win32/Win32Menus.h"
@@ -26,7 +27,9 @@ private:
 class Win32Platform : public NativePlatform {
 public:
     Win32Platform() = default;
-    Services services() override { return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_}; }
+    Services services() override {
+        return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_, &clipboard_, &dialogs_};
+    }
     FormToolkit& toolkit() override { return toolkit_; }
 
 private:
@@ -37,6 +40,8 @@ private:
     Win32Shell shell_;
     Win32Menus menus_;
     Win32Toolkit toolkit_;
+    Win32Clipboard clipboard_;
+    Win32Dialogs dialogs_;
 };
 
 }  // namespace platform::win32

@@ -11,6 +11,8 @@ static_assert(sizeof(Handle) == sizeof(HWND) && sizeof(WParam) == sizeof(WPARAM)
               sizeof(LResult) == sizeof(LRESULT));
 static_assert(sizeof(Point) == sizeof(POINT) && sizeof(Rect) == sizeof(RECT));
 
+bool Win32WindowSystem::SetCursorPos(int x, int y) { return ::SetCursorPos(x, y) != FALSE; }
+
 bool Win32WindowSystem::GetCursorPos(Point& point) {
     POINT p{};
     const BOOL ok = ::GetCursorPos(&p);

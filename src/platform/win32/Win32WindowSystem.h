@@ -8,6 +8,7 @@ namespace platform::win32 {
 class Win32WindowSystem : public WindowSystem {
 public:
     bool GetCursorPos(Point& point) override;
+    bool SetCursorPos(int x, int y) override;
     Handle GetDesktopWindow() override;
     Handle GetWindowDC(Handle hwnd) override;
     Handle GetDC(Handle hwnd) override;

@@ -1,13 +1,17 @@
 // magnifier.exe under Wine on a private X server whose whole screen shows a pattern in which every
 // pixel is unique: the caption, the magnified view pixel for pixel, the keypad and wheel zoom, the
 // topmost state, the context menu's language choice, and the settings in Wine's registry after
-// the window is closed.
+// the window is closed; the pixel tools: freeze, the colour's text on the clipboard (Wine hands it
+// to the X clipboard, read with xclip), the grid, the arrow keys' nudge and the view saved through
+// the common save dialog.
 //
 // MAGNIFIER_WIN_EXE names the program; WINE_LOADER the Wine loader (wine64 by default).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,7 +23,9 @@
 
 #include "harness/Desktop.h"
 #include "harness/Magnifier.h"
+#include "harness/PngFile.h"
 #include "harness/Process.h"
+#include "harness/RegFile.h"
 #include "harness/Screen.h"
 #include "harness/TempDir.h"
 #include "harness/ViewChecks.h"
@@ -309,6 +315,172 @@ TEST_F(MagnifierUnderWine, ReportsThePaintedFramesOnRequest) {
     ASSERT_TRUE(std::regex_search(errors, match, frames)) << "stderr: " << errors;
     EXPECT_GE(std::stol(match[1]), 10) << "pointer moves were not painted";
     EXPECT_LT(std::stol(match[1]), 40) << "ticks that changed nothing were painted";
+}
+
+// The pixel tools. The frozen marker and the information line lie over the top rows.
+constexpr int kMarkerRows = 34;
+
+TEST_F(MagnifierUnderWine, SpaceFreezesTheViewOverAChangingScreenZoomKeepsTheCentreAndEscapeLetsGo) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    ASSERT_TRUE(shows_magnified(kFarCursor, 2));
+    desktop_->activate(window_);
+    desktop_->key({"space"});
+    Image other = UniquePattern::image(kScreenWidth, kScreenHeight);
+    for (auto& pixel : other.pixels) pixel ^= 0x00FFFFFFu;
+    paint_root_background(display_->x(), other);
+    desktop_->move_mouse(Point{900, 500});
+    const auto keeps = [&](Point centre, int zoom, const ScreenModel& screen) {
+        const Rect c = desktop_->client_geometry(window_);
+        const Magnification view{centre, c.width, c.height, zoom};
+        return wait_for_value(
+            [&] {
+                return compare_magnified_where(
+                    grab_screen(display_->x(), c), view, screen,
+                    [&](int, int y) { return y >= kMarkerRows && y < c.height - kHintRows; }, 1000);
+            },
+            [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout);
+    };
+    const ScreenModel pattern = pattern_screen(kScreenWidth, kScreenHeight);
+    auto seen = keeps(kFarCursor, 2, pattern);
+    EXPECT_TRUE(seen.ok) << seen.last;
+    desktop_->key({"KP_Add"});
+    ASSERT_TRUE(shows_caption("Magnifier [3:1]"));
+    seen = keeps(kFarCursor, 3, pattern);
+    EXPECT_TRUE(seen.ok) << seen.last;
+    desktop_->key({"Escape"});
+    const ScreenModel inverted = [&](int x, int y) {
+        const std::uint32_t p = pattern(x, y);
+        return p == 0 ? 0u : p ^ 0x00FFFFFFu;
+    };
+    seen = keeps(Point{900, 500}, 3, inverted);
+    paint_root_background(display_->x(), UniquePattern::image(kScreenWidth, kScreenHeight));
+    EXPECT_TRUE(seen.ok) << seen.last;
+}
+
+TEST_F(MagnifierUnderWine, CtrlCPutsTheColourOfThePixelUnderThePointerOnTheClipboard) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    desktop_->move_mouse(kFarCursor);
+    desktop_->activate(window_);
+    desktop_->key({"ctrl+c"});
+    const std::string expected = "#" + hex_colour(UniquePattern::colour(kFarCursor.x, kFarCursor.y)).substr(2);
+    const auto text = wait_for_value(
+        [&] { return run_command({"xclip", "-selection", "clipboard", "-o"}, desktop_->env(), 5000ms).out; },
+        [&](const std::string& t) { return t == expected; }, kTimeout, 200ms);
+    EXPECT_TRUE(text.ok) << "clipboard holds \"" << text.last << "\", expected " << expected;
+}
+
+TEST_F(MagnifierUnderWine, CtrlShiftCPutsTheEnlargedViewOnTheClipboard) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    ASSERT_TRUE(shows_magnified(kFarCursor, 2));
+    desktop_->activate(window_);
+    desktop_->key({"ctrl+shift+c"});
+    // Wine offers the clipboard's device-independent bitmap to X clients as image/bmp.
+    const auto bmp = wait_for_value(
+        [&] {
+            return run_command({"xclip", "-selection", "clipboard", "-t", "image/bmp", "-o"}, desktop_->env(), 5000ms)
+                .out;
+        },
+        [](const std::string& bytes) { return bytes.size() > 54; }, kTimeout, 200ms);
+    ASSERT_TRUE(bmp.ok) << "no picture on the clipboard; it offers: "
+                        << run_command({"xclip", "-selection", "clipboard", "-t", "TARGETS", "-o"}, desktop_->env(),
+                                       5000ms)
+                               .out;
+    const Image image = decode_bmp(bmp.last);
+    const Rect c = desktop_->client_geometry(window_);
+    ASSERT_EQ(image.width, c.width);
+    ASSERT_EQ(image.height, c.height);
+    EXPECT_EQ(compare_magnified(image, Magnification{kFarCursor, c.width, c.height, 2},
+                                pattern_screen(kScreenWidth, kScreenHeight), 0),
+              "");
+}
+
+TEST_F(MagnifierUnderWine, TheGridLiesBetweenEnlargedPixelsAtZoomFourAndEightAndIsGoneAtThree) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    desktop_->move_mouse(kFarCursor);
+    desktop_->activate(window_);
+    desktop_->key({"g"});
+    for (const int zoom : {4, 8}) {
+        desktop_->key(std::vector<std::string>(zoom == 4 ? 2 : 4, "KP_Add"));
+        ASSERT_TRUE(shows_caption("Magnifier [" + std::to_string(zoom) + ":1]"));
+        const Rect c = desktop_->client_geometry(window_);
+        const Magnification view{kFarCursor, c.width, c.height, zoom};
+        const Point origin = view.origin();
+        const int boxLeft = (kFarCursor.x - origin.x) * zoom, boxTop = (kFarCursor.y - origin.y) * zoom;
+        const auto near_box = [&](int cx, int cy) {
+            return cx >= boxLeft - 1 && cx <= boxLeft + zoom + 1 && cy >= boxTop - 1 && cy <= boxTop + zoom + 1;
+        };
+        const auto on_grid = [&](int cx, int cy) { return (cx > 0 && cx % zoom == 0) || (cy > 0 && cy % zoom == 0); };
+        const auto seen = wait_for_value(
+            [&] {
+                const Image shot = grab_screen(display_->x(), c);
+                std::string wrong = compare_magnified_where(
+                    shot, view, pattern_screen(kScreenWidth, kScreenHeight),
+                    [&](int cx, int cy) { return !on_grid(cx, cy) && !near_box(cx, cy) && cy < c.height - kHintRows; },
+                    1000);
+                for (int cy = 0; wrong.empty() && cy < c.height - kHintRows; ++cy)
+                    for (int cx = 0; wrong.empty() && cx < c.width; ++cx)
+                        if (on_grid(cx, cy) && shot.at(cx, cy) != grid_colour(cx, cy))
+                            wrong = "grid pixel " + to_string(Point{cx, cy}) + " is " + hex_colour(shot.at(cx, cy));
+                return wrong;
+            },
+            [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout);
+        EXPECT_TRUE(seen.ok) << "zoom " << zoom << ": " << seen.last;
+    }
+    desktop_->key(std::vector<std::string>(5, "KP_Subtract"));
+    ASSERT_TRUE(shows_caption("Magnifier [3:1]"));
+    EXPECT_TRUE(shows_magnified(kFarCursor, 3));
+}
+
+TEST_F(MagnifierUnderWine, ArrowKeysMoveThePointerByOneAndWithShiftByTen) {
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    desktop_->move_mouse(kFarCursor);
+    desktop_->activate(window_);
+    desktop_->key({"Right", "Down"});
+    EXPECT_TRUE(wait_until([&] { return desktop_->mouse() == Point{kFarCursor.x + 1, kFarCursor.y + 1}; }, kTimeout))
+        << to_string(desktop_->mouse());
+    desktop_->key({"shift+Left", "shift+Up", "shift+Up"});
+    EXPECT_TRUE(wait_until([&] { return desktop_->mouse() == Point{kFarCursor.x - 9, kFarCursor.y - 19}; }, kTimeout))
+        << to_string(desktop_->mouse());
+}
+
+TEST_F(MagnifierUnderWine, CtrlSSavesTheViewThroughTheSaveDialogAsAPngOfItsPixels) {
+    const TempDir folder("magnifier-wine-save");
+    const std::filesystem::path path = folder.path() / "view.png";
+    start();
+    ASSERT_TRUE(shows_caption("Magnifier [2:1]"));
+    moveAway();
+    ASSERT_TRUE(shows_magnified(kFarCursor, 2));
+    desktop_->activate(window_);
+    desktop_->key({"ctrl+s"});
+    const auto dialog = wait_for_value([&] { return desktop_->find_windows("^Save the view"); },
+                                       [](const std::vector<WindowId>& w) { return w.size() == 1; }, 30000ms, 200ms);
+    ASSERT_TRUE(dialog.ok) << "no save dialog; " << describe();
+    desktop_->activate(dialog.last.front());
+    std::string windowsPath = "Z:" + path.string();
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    desktop_->key({"ctrl+a"});
+    run_checked({"xdotool", "type", "--delay", "20", windowsPath}, desktop_->env());
+    desktop_->key({"Return"});
+    ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(path) && std::filesystem::file_size(path) > 8; },
+                           kTimeout))
+        << describe();
+    const Image image = decode_png(read_file(path));
+    const Rect c = desktop_->client_geometry(window_);
+    ASSERT_EQ(image.width, c.width);
+    ASSERT_EQ(image.height, c.height);
+    EXPECT_EQ(compare_magnified(image, Magnification{kFarCursor, c.width, c.height, 2},
+                                pattern_screen(kScreenWidth, kScreenHeight), 0),
+              "");
 }
 
 }  // namespace
