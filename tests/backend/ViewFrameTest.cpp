@@ -135,6 +135,23 @@ TEST_P(ViewFrameTest, DiscardedDrawingNeverReachesTheSurface) {
     EXPECT_EQ(gdi.liveObjects(), 0u);
 }
 
+TEST_P(ViewFrameTest, ChangesAreDrawnDirectOnlyAwayFromItsOwnArea) {
+    if (GetParam() != ScreenChange::some) GTEST_SKIP() << "only reported changes are drawn directly";
+    frame.drawChangesDirect(true);
+    ASSERT_TRUE(tick());
+    EXPECT_TRUE(tick()) << "a reported change, drawn without comparing";
+    EXPECT_TRUE(frame.record().drawsDirect());
+    // The target shows inside the area the picture reads: its own repaint is compared and settles.
+    frame.setOwnArea(Rect{12, 12, 30, 30});
+    EXPECT_TRUE(tick()) << "nothing kept to compare with yet";
+    EXPECT_FALSE(frame.record().drawsDirect());
+    EXPECT_FALSE(tick());
+    // Beside it, direct again.
+    frame.setOwnArea(Rect{15, 0, 30, 5});
+    EXPECT_TRUE(tick());
+    EXPECT_TRUE(frame.record().drawsDirect());
+}
+
 INSTANTIATE_TEST_SUITE_P(ScreenTellsOrNot, ViewFrameTest,
                          ::testing::Values(ScreenChange::unknown, ScreenChange::none, ScreenChange::some),
                          [](const ::testing::TestParamInfo<ScreenChange>& info) {

@@ -7,12 +7,14 @@
 
 #include "base/Arithmetic.h"
 #include "platform/linux/KeyCodes.h"
+#include "platform/linux/X11BackBuffer.h"
+#include "platform/linux/X11RenderBuffer.h"
 #include "platform/linux/WindowIcon.h"
 
 namespace platform::linux_ {
 
 QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
-               soft::SoftGraphics& graphics, soft::FrameStats& stats)
+               soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing)
     : events_(events),
       display_(display),
       windows_(windows),
@@ -30,7 +32,14 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     // The form's own procedure, at the end of the window's chain.
     windows_.registerWindow(
         hwnd_, [this](std::uint32_t message, WParam wParam, LParam lParam) { return handleMessage(message, wParam, lParam); });
-    buffer_ = std::make_unique<X11BackBuffer>(display_, hwnd_);
+    if (serverDrawing) {
+        buffer_ = std::make_unique<X11RenderBuffer>(display_, hwnd_, graphics);
+    } else {
+        buffer_ = std::make_unique<X11BackBuffer>(display_, hwnd_);
+    }
+    // A change the screen reports is copied inside the server without being read, except where
+    // the view shows its own window.
+    frame_.drawChangesDirect(serverDrawing);
 
     // The window manager's frame is known before the window is shown, so that the outer size
     // read at start-up is the size the user will see.
@@ -114,6 +123,8 @@ void QtForm::tick() {
     }
     // Where the user looks: why the screen is read another way than expected.
     if (!notice_.empty()) frame_.print(4, 4, notice_);
+    const QPoint corner = widget_->mapToGlobal(QPoint(0, 0));
+    frame_.setOwnArea(Rect{corner.x(), corner.y(), corner.x() + widget_->width(), corner.y() + widget_->height()});
     // Only what changes the picture reaches the window; a still screen costs no X request.
     if (!buffer_->prepare(widget_->width(), widget_->height())) {
         frame_.discard();

@@ -12,7 +12,7 @@
 #include "platform/FormToolkit.h"
 #include "platform/linux/FormWidget.h"
 #include "platform/linux/WindowGone.h"
-#include "platform/linux/X11BackBuffer.h"
+#include "platform/linux/ViewBuffer.h"
 #include "platform/linux/X11Display.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/soft/FrameStats.h"
@@ -23,9 +23,10 @@ namespace platform::linux_ {
 
 class QtForm : public Form {
 public:
-    // Frames drawn are counted in `stats`, which outlives the form.
+    // Frames drawn are counted in `stats`, which outlives the form. With `serverDrawing` the view
+    // is drawn inside the X server (X11RenderBuffer), else in the program's memory.
     QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
-           soft::SoftGraphics& graphics, soft::FrameStats& stats);
+           soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing = false);
     ~QtForm() override;
 
     void loadAndShow() override;
@@ -81,7 +82,7 @@ private:
     Handle hwnd_ = 0;
     QTimer timer_;
     base::EventGuard guard_;
-    std::unique_ptr<X11BackBuffer> buffer_;
+    std::unique_ptr<ViewBuffer> buffer_;
     // The caption last set, so that a tick setting the same one does no toolkit work.
     std::string caption_;
     std::string notice_;

@@ -24,6 +24,12 @@ ScreenChange ViewFrame::GraphicsSource::changedSinceLastCheck(const Rect& area) 
     return graphics_.screen().changedSinceLastCheck(area);
 }
 
+bool ViewFrame::GraphicsSource::drawsChangesDirect(const Rect& area) {
+    const bool meetsOwn = area.left < ownArea.right && ownArea.left < area.right && area.top < ownArea.bottom &&
+                          ownArea.top < area.bottom;
+    return directChanges && !meetsOwn;
+}
+
 bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
     if (!record_.decide(to.width, to.height)) return false;
     record_.drawn(draw(to, texts));
