@@ -12,6 +12,15 @@
 #include "platform/linux/WindowIcon.h"
 
 namespace platform::linux_ {
+namespace {
+
+// Half a second of unchanged ticks before resting; at rest the pointer is still read every 50 ms,
+// and a tick runs at least once a second.
+constexpr int kQuietTicksBeforeRest = 50;
+constexpr int kRestingIntervalMs = 50;
+constexpr int kRestingTimerMs = 1000;
+
+}  // namespace
 
 QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
                soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing)
@@ -47,6 +56,15 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
 
     gone_ = std::make_unique<WindowGone>(hwnd_, [this] { windowDestroyed(); });
 
+    news_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display_.get()), QSocketNotifier::Read);
+    news_->setEnabled(false);
+    QObject::connect(news_.get(), &QSocketNotifier::activated, [this] {
+        // Read now, so that the connection does not stay readable and call again.
+        display_.dispatchPending(true);
+        if (timer_.isActive()) tick();
+    });
+
+    tickIntervalMs_ = design.timerIntervalMs;
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(design.timerIntervalMs);
     QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
@@ -63,6 +81,7 @@ QtForm::~QtForm() {
 
 LResult QtForm::send(std::uint32_t message, WParam wParam, LParam lParam) {
     LResult result = 0;
+    wake();
     guard_.run([&] { result = windows_.sendMessage(hwnd_, message, wParam, lParam); });
     return result;
 }
@@ -128,12 +147,67 @@ void QtForm::tick() {
     // Only what changes the picture reaches the window; a still screen costs no X request.
     if (!buffer_->prepare(widget_->width(), widget_->height())) {
         frame_.discard();
+        afterTick(false);
         return;
     }
-    if (buffer_->draw(frame_)) {
+    const bool drew = buffer_->draw(frame_);
+    if (drew) {
         present();
         stats_.count();
     }
+    afterTick(drew);
+}
+
+void QtForm::afterTick(bool drew) {
+    if (drew) {
+        wake();
+        return;
+    }
+    if (!resting_ && ++quietTicks_ >= kQuietTicksBeforeRest) rest();
+    // Events read in with a reply of this tick leave the connection unreadable: they are handed
+    // out at the next tick, which must not wait for the pointer's poll.
+    if (resting_ && XEventsQueued(display_.get(), QueuedAlready) > 0) wake();
+}
+
+void QtForm::rest() {
+    if (resting_ || !timer_.isActive() || !windows_.reportsChanges()) return;
+    resting_ = true;
+    news_->setEnabled(true);
+    if (!watch_) {
+        watch_ = std::make_unique<X11PointerWatch>();
+        if (watch_->ok()) {
+            watchNews_ = std::make_unique<QSocketNotifier>(watch_->descriptor(), QSocketNotifier::Read);
+            QObject::connect(watchNews_.get(), &QSocketNotifier::activated, [this] { pointerPolled(); });
+        }
+    }
+    if (watch_->ok()) {
+        watch_->ask(std::chrono::milliseconds(kRestingIntervalMs));
+        // The timer only keeps the rest of the tick's duties going, should the server not answer.
+        timer_.setInterval(kRestingTimerMs);
+    } else {
+        timer_.setInterval(kRestingIntervalMs);
+    }
+}
+
+void QtForm::pointerPolled() {
+    Point polled{}, last{};
+    bool known = false;
+    if (!watch_->answered(polled, known) || !resting_) return;
+    const bool lastKnown = windows_.lastPointer(last);
+    if (known != lastKnown || (known && (polled.x != last.x || polled.y != last.y))) {
+        wake();
+        if (timer_.isActive()) tick();
+        return;
+    }
+    watch_->ask(std::chrono::milliseconds(kRestingIntervalMs));
+}
+
+void QtForm::wake() {
+    quietTicks_ = 0;
+    if (!resting_) return;
+    resting_ = false;
+    news_->setEnabled(false);
+    if (timer_.isActive()) timer_.setInterval(tickIntervalMs_);
 }
 
 std::string QtForm::Caption() const { return widget_->windowTitle().toStdString(); }

@@ -3,6 +3,7 @@
 // through the window system's procedure chain before the form's own procedure turns them into
 // the form's events. Each tick's drawing is collected and reaches the window at the end of the
 // tick, only when it changes the picture.
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "platform/linux/WindowGone.h"
 #include "platform/linux/ViewBuffer.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/X11PointerWatch.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/soft/FrameStats.h"
 #include "platform/soft/SoftGraphics.h"
@@ -64,7 +66,10 @@ public:
     // screen is read another way than expected. Empty: none.
     void setNotice(std::string notice) { notice_ = std::move(notice); }
     // The window was shown again, uncovered or restacked: the next tick paints everything.
-    void invalidate() { frame_.invalidate(); }
+    void invalidate() {
+        frame_.invalidate();
+        wake();
+    }
 
 private:
     LResult handleMessage(std::uint32_t message, WParam wParam, LParam lParam);
@@ -73,6 +78,15 @@ private:
     void setClientSize(int width, int height);
     void moveOuterTo(int left, int top);
     void windowDestroyed();
+    // After a while of ticks that changed nothing the timer slows to the pointer's poll for
+    // warps, and news on the X connection (a damaged area, raw motion, any event) or a message
+    // of the window brings the full rate back at once: a still screen costs few wake-ups, and a
+    // change still shows at the next tick.
+    void afterTick(bool drew);
+    void rest();
+    void wake();
+    // The pointer's poll at rest has answered: a move shows now, else the next poll is asked.
+    void pointerPolled();
 
     FormEvents& events_;
     X11Display& display_;
@@ -93,6 +107,13 @@ private:
     bool windowGone_ = false;
     float currentX_ = 0;
     float currentY_ = 0;
+    int tickIntervalMs_ = 10;
+    int quietTicks_ = 0;
+    bool resting_ = false;
+    std::unique_ptr<QSocketNotifier> news_;
+    // At rest, the pointer's poll answered by the server when due, without a timer.
+    std::unique_ptr<X11PointerWatch> watch_;
+    std::unique_ptr<QSocketNotifier> watchNews_;
 };
 
 }  // namespace platform::linux_
