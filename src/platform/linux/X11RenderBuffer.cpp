@@ -158,6 +158,12 @@ void X11RenderBuffer::awaitLastFrame() {
 }
 
 bool X11RenderBuffer::draw(soft::ViewFrame& frame) {
+    // What lay beyond a screen that has since grown was drawn black: drawn again at the new size,
+    // whatever the damage events said before the size was known.
+    const int screenWidth = graphics_.screen().width(), screenHeight = graphics_.screen().height();
+    if (screenWidth != screenWidth_ || screenHeight != screenHeight_) frame.invalidate();
+    screenWidth_ = screenWidth;
+    screenHeight_ = screenHeight;
     soft::FrameRecord& record = frame.record();
     if (!record.decide(buffer_.width(), buffer_.height())) return false;
     awaitLastFrame();

@@ -102,6 +102,8 @@ private:
     TextImages images_;
     unsigned int frameMarker_ = 0;  // the request that answers once the last frame is drawn
     bool markerPending_ = false;
+    int screenWidth_ = 0;  // the screen's size at the last frame
+    int screenHeight_ = 0;
     bool drawn_ = false;
 };
 

@@ -141,7 +141,8 @@ bool FrameRecord::decide(int width, int height) {
     bool changed = !same || direct_;
     for (std::size_t i = 0; i < ops.size(); ++i) {
         if (ops[i].isText) continue;
-        if (direct_) shownPixels_[i].clear();
+        // Drawn directly, nothing is compared: the kept copy goes, memory and all.
+        if (direct_) std::vector<std::uint32_t>().swap(shownPixels_[i]);
         else if (pixelsChanged(ops[i], shownPixels_[i])) changed = true;
     }
     spare_.swap(shown_);
