@@ -15,7 +15,8 @@
 // frames(long) - frames(short) are the frames of the extra interval, and the start-up frames
 // cancel. CPU needs no such trick, as it is read at the interval's edges.
 //
-// Idle figures (benchmarks named .../still, .../pointer-moving, .../self-view): the share of one
+// Idle figures (benchmarks named .../still, .../pointer-moving, .../self-view): wake-ups a second
+// of the program (voluntary context switches of its threads) and the share of one
 // core, in percent, that the program and the X server use over an interval once the window is
 // set up: with the screen and the pointer still and the pointer away from the window; with the
 // pointer moving over the still screen; and with the pointer still over the program's own
@@ -29,6 +30,17 @@
 // Start-up (magnifier/startup): from the spawn to the first painted frame, which the program
 // reports with MAGNIFIER_STATS=1 on the monotonic clock.
 //
+// Busy screen (benchmarks named busy/...): on a 2560x1440 screen of its own, a client repaints a
+// 1200x700 area in a new colour every 10 ms, the pointer rests in it, and the program shows the
+// area around the pointer from a window at the top left that the area never overlaps. Counters
+// as above, with the X server's cost of the repainting alone (busy/painting-alone, measured
+// first in the same run) taken off cpu_xserver_ms_per_frame; kb_per_frame is what the program
+// moved through its sockets (/proc/PID/io rchar + wchar) a frame, the pixels that cross the X
+// connection when MIT-SHM cannot be used (.../no-shm, MAGNIFIER_NO_SHM=1). xzoom is given
+// -source of the same area; busy/server-floor/... is the minimal server-side pipeline
+// (server-floor: one copy, one scaled composite and one round trip a frame, nothing else), whose
+// frames it reports itself on SIGUSR1.
+//
 // MAGNIFIER_BASELINE_EXE names another build of the program (an older one) to measure side by
 // side under the name "before/...".
 //
@@ -40,6 +52,7 @@
 #include <benchmark/benchmark.h>
 
 #include <X11/Xlib.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -94,6 +107,20 @@ double run_seconds(pid_t pid) {
     }
     if (error) throw std::runtime_error("cannot list " + tasks.string() + ": " + error.message());
     return static_cast<double>(total) / 1e9;
+}
+
+// Voluntary context switches of all the process's threads so far: its wake-ups.
+long long wake_ups(pid_t pid) {
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    long long total = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream file(task.path() / "status");
+        for (std::string line; std::getline(file, line);) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) total += std::stoll(line.substr(24));
+        }
+    }
+    return total;
 }
 
 long long write_syscalls(pid_t pid) {
@@ -323,6 +350,224 @@ void BM_Xzoom(benchmark::State& state, int width, int height, int magnification)
     }
 }
 
+constexpr int kBusyWidth = 2560;
+constexpr int kBusyHeight = 1440;
+// Its source area lies right of the largest window (1600 x 1000 at the top left) at every size.
+constexpr Point kBusyPointer{2100, 1150};
+constexpr Rect kBusyArea{1300, 700, 1200, 700};
+constexpr auto kBusyInterval = std::chrono::milliseconds(5000);
+
+// Repaints kBusyArea in a new colour every 10 ms from its own X connection, until destroyed.
+class Repainter {
+public:
+    explicit Repainter(const std::string& display_name)
+        : connection_(open_display(display_name, std::chrono::milliseconds(5000))),
+          thread_([this](std::stop_token stop) { run(stop); }) {}
+
+private:
+    void run(std::stop_token stop) {
+        Display* display = connection_.get();
+        const Window root = DefaultRootWindow(display);
+        GC gc = XCreateGC(display, root, 0, nullptr);
+        auto next = Clock::now();
+        for (unsigned long colour = 0x203040; !stop.stop_requested(); colour = (colour * 1103515245u + 12345u) & 0xFFFFFF) {
+            XSetForeground(display, gc, colour);
+            XFillRectangle(display, root, gc, kBusyArea.x, kBusyArea.y, kBusyArea.width, kBusyArea.height);
+            XSync(display, False);
+            next += std::chrono::milliseconds(10);
+            std::this_thread::sleep_until(next);
+        }
+        XFreeGC(display, gc);
+    }
+
+    XDisplayPtr connection_;
+    std::jthread thread_;
+};
+
+struct BusyBench {
+    VirtualDisplay display{VirtualDisplay::Options{kBusyWidth, kBusyHeight, 24}};
+    Repainter painter{display.name()};
+    double painting_server_per_second = -1;  // the X server's share for the repainting alone
+};
+
+BusyBench& busy_bench() {
+    static std::unique_ptr<BusyBench> busy;
+    if (!busy) busy = std::make_unique<BusyBench>();
+    return *busy;
+}
+
+// Bytes the process read and wrote through any file or socket so far.
+long long io_bytes(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/io");
+    std::string key;
+    long long value = 0, total = 0;
+    while (file >> key >> value) {
+        if (key == "rchar:" || key == "wchar:") total += value;
+    }
+    return total;
+}
+
+double painting_alone(BusyBench& b) {
+    if (b.painting_server_per_second < 0) {
+        const Desktop desktop(b.display.env());
+        desktop.move_mouse(kBusyPointer);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        const pid_t server = b.display.server_pid();
+        const auto t0 = Clock::now();
+        const double s0 = run_seconds(server);
+        std::this_thread::sleep_for(kBusyInterval);
+        b.painting_server_per_second = (run_seconds(server) - s0) / Seconds(Clock::now() - t0).count();
+    }
+    return b.painting_server_per_second;
+}
+
+void report_busy(benchmark::State& state, BusyBench& b, double wall, double process, double server, double frames,
+                 double bytes) {
+    const double painting = painting_alone(b) * wall;
+    report(state, wall, process, std::max(0.0, server - painting), frames);
+    if (frames > 0) state.counters["kb_per_frame"] = bytes / frames / 1024.0;
+}
+
+void BM_PaintingAlone(benchmark::State& state) {
+    for (auto _ : state) {
+        BusyBench& b = busy_bench();
+        b.painting_server_per_second = -1;
+        state.SetIterationTime(1.0);
+        state.counters["cpu_xserver_percent"] = 100.0 * painting_alone(b);
+    }
+}
+
+// The magnifier on the busy screen: two runs, a short and a long interval, as in BM_Magnifier.
+void BM_MagnifierBusy(benchmark::State& state, bool baseline, int width, int height, int zoom, bool no_shm) {
+    for (auto _ : state) {
+        try {
+            BusyBench& b = busy_bench();
+            painting_alone(b);
+            Sample runs[2];
+            double bytes[2] = {0, 0};
+            for (int i = 0; i < 2; ++i) {
+                const auto spawned = Clock::now();
+                EnvOverrides env{{"MAGNIFIER_STATS", "1"}, {"QT_QPA_PLATFORM", std::nullopt}};
+                if (no_shm) env["MAGNIFIER_NO_SHM"] = "1";
+                MagnifierRun run(b.display, program(baseline), env);
+                const WindowId window = set_up(run, width, height, zoom);
+                run.desktop().move_mouse(kBusyPointer);
+                std::this_thread::sleep_until(spawned + kSettle);
+                const pid_t pid = run.process().pid(), server = b.display.server_pid();
+                const auto t0 = Clock::now();
+                const double p0 = run_seconds(pid), s0 = run_seconds(server);
+                const long long io0 = io_bytes(pid);
+                std::this_thread::sleep_for(i == 0 ? kShortInterval : kLongInterval);
+                runs[i].cpu_process = run_seconds(pid) - p0;
+                runs[i].cpu_server = run_seconds(server) - s0;
+                bytes[i] = static_cast<double>(io_bytes(pid) - io0);
+                runs[i].wall = Seconds(Clock::now() - t0).count();
+                const auto status = run.close(window);
+                if (!status || !status->success()) throw std::runtime_error("closing failed: " + run.describe());
+                static const std::regex frames_line(R"(magnifier: frames (\d+))");
+                std::smatch match;
+                const std::string err = run.process().stderr_text();
+                if (!std::regex_search(err, match, frames_line)) throw std::runtime_error("no frame count: " + err);
+                runs[i].frames = std::stod(match[1]);
+            }
+            const double wall = runs[1].wall - runs[0].wall;
+            const double frames = runs[1].frames - runs[0].frames;
+            const double scale = wall / (runs[1].wall + runs[0].wall);
+            report_busy(state, b, wall, (runs[0].cpu_process + runs[1].cpu_process) * scale,
+                        (runs[0].cpu_server + runs[1].cpu_server) * scale, frames, (bytes[0] + bytes[1]) * scale);
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
+// The source rectangle the magnifier shows for the pointer at kBusyPointer.
+Rect busy_source(int width, int height, int zoom) {
+    const int w = (width + zoom - 1) / zoom, h = (height + zoom - 1) / zoom;
+    return Rect{kBusyPointer.x - width / (2 * zoom), kBusyPointer.y - height / (2 * zoom), w, h};
+}
+
+void BM_XzoomBusy(benchmark::State& state, int width, int height, int zoom) {
+    for (auto _ : state) {
+        try {
+            BusyBench& b = busy_bench();
+            painting_alone(b);
+            const Rect source = busy_source(width, height, zoom);
+            const Desktop desktop(b.display.env());
+            desktop.move_mouse(kBusyPointer);
+            // The window's size follows from the source's and the magnification.
+            Process xzoom(SpawnOptions{{"xzoom", "-mag", std::to_string(zoom), "-geometry", "+0+0", "-source",
+                                        std::to_string(source.width) + "x" + std::to_string(source.height) + "+" +
+                                            std::to_string(source.x) + "+" + std::to_string(source.y),
+                                        "-delay", std::to_string(kXzoomDelayMs)},
+                                       b.display.env(), Stream::Discard, Stream::Capture, {}});
+            if (!wait_until([&] { return desktop.find_windows("^xzoom").size() == 1; }, kSetupTimeout)) {
+                throw std::runtime_error("no xzoom window; stderr: " + xzoom.stderr_text());
+            }
+            std::this_thread::sleep_for(kXzoomWarmUp);
+            const pid_t server = b.display.server_pid();
+            const auto t0 = Clock::now();
+            const double p0 = run_seconds(xzoom.pid()), s0 = run_seconds(server);
+            const long long w0 = write_syscalls(xzoom.pid()), io0 = io_bytes(xzoom.pid());
+            std::this_thread::sleep_for(kBusyInterval);
+            const double p1 = run_seconds(xzoom.pid()), s1 = run_seconds(server);
+            const long long w1 = write_syscalls(xzoom.pid()), io1 = io_bytes(xzoom.pid());
+            const double wall = Seconds(Clock::now() - t0).count();
+            xzoom.terminate();
+            report_busy(state, b, wall, p1 - p0, s1 - s0, static_cast<double>(w1 - w0) / kXzoomWritesPerFrame,
+                        static_cast<double>(io1 - io0));
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
+// The minimal server-side pipeline on the busy screen: the floor.
+void BM_ServerFloorBusy(benchmark::State& state, int width, int height, int zoom) {
+    for (auto _ : state) {
+        try {
+            BusyBench& b = busy_bench();
+            painting_alone(b);
+            const Rect source = busy_source(width, height, zoom);
+            const Desktop desktop(b.display.env());
+            desktop.move_mouse(kBusyPointer);
+            Process floor(SpawnOptions{{SERVER_FLOOR_EXE, std::to_string(width), std::to_string(height),
+                                        std::to_string(zoom), std::to_string(source.x), std::to_string(source.y)},
+                                       b.display.env(), Stream::Discard, Stream::Capture, {}});
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            const auto frames_now = [&](std::size_t lines) {
+                ::kill(floor.pid(), SIGUSR1);
+                static const std::regex line(R"(frames (\d+)\n)");
+                std::string text;
+                if (!wait_until([&] {
+                        text = floor.stderr_text();
+                        return static_cast<std::size_t>(std::distance(
+                                   std::sregex_iterator(text.begin(), text.end(), line), std::sregex_iterator())) > lines;
+                    }, std::chrono::milliseconds(2000), std::chrono::milliseconds(1))) {
+                    throw std::runtime_error("server-floor does not report its frames: " + text);
+                }
+                std::smatch last;
+                for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it) last = *it;
+                return std::stod(last[1]);
+            };
+            const pid_t server = b.display.server_pid();
+            const auto t0 = Clock::now();
+            const double p0 = run_seconds(floor.pid()), s0 = run_seconds(server);
+            const long long io0 = io_bytes(floor.pid());
+            const double f0 = frames_now(0);
+            std::this_thread::sleep_for(kBusyInterval);
+            const double f1 = frames_now(1);
+            const double p1 = run_seconds(floor.pid()), s1 = run_seconds(server);
+            const long long io1 = io_bytes(floor.pid());
+            const double wall = Seconds(Clock::now() - t0).count();
+            floor.terminate();
+            report_busy(state, b, wall, p1 - p0, s1 - s0, f1 - f0, static_cast<double>(io1 - io0));
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+}
+
 enum class Idle { still, pointer_moving, self_view };
 
 // Share of one core, in percent, of the process and the X server over the interval, with the
@@ -336,10 +581,13 @@ void measure_idle(benchmark::State& state, pid_t pid, Idle kind, Point pointer) 
     const pid_t server = b.display.server_pid();
     const auto t0 = Clock::now();
     const double process0 = run_seconds(pid), server0 = run_seconds(server);
+    const long long wakes0 = wake_ups(pid);
     std::this_thread::sleep_for(kIdleInterval);
     const double process1 = run_seconds(pid), server1 = run_seconds(server);
+    const long long wakes1 = wake_ups(pid);
     const double wall = Seconds(Clock::now() - t0).count();
     b.mover.set_moving(true);
+    state.counters["wakeups_per_second"] = static_cast<double>(wakes1 - wakes0) / wall;
     state.SetIterationTime(wall);
     state.counters["cpu_percent"] = 100.0 * (process1 - process0 + server1 - server0) / wall;
     state.counters["cpu_process_percent"] = 100.0 * (process1 - process0) / wall;
@@ -497,6 +745,26 @@ void register_all() {
     struct Config {
         int width, height, zoom;
     };
+    // Busy screen, side by side in one run: each configuration's programs one after the other.
+    add("busy/painting-alone", [](benchmark::State& state) { BM_PaintingAlone(state); });
+    for (const Config c : {Config{200, 200, 2}, Config{800, 600, 4}, Config{1600, 1000, 2}}) {
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        const std::string zoom = "/zoom:" + std::to_string(c.zoom);
+        add("busy/magnifier/" + size + zoom,
+            [c](benchmark::State& state) { BM_MagnifierBusy(state, false, c.width, c.height, c.zoom, false); });
+        add("busy/magnifier/" + size + zoom + "/no-shm",
+            [c](benchmark::State& state) { BM_MagnifierBusy(state, false, c.width, c.height, c.zoom, true); });
+        if (with_baseline) {
+            add("busy/before/" + size + zoom,
+                [c](benchmark::State& state) { BM_MagnifierBusy(state, true, c.width, c.height, c.zoom, false); });
+            add("busy/before/" + size + zoom + "/no-shm",
+                [c](benchmark::State& state) { BM_MagnifierBusy(state, true, c.width, c.height, c.zoom, true); });
+        }
+        add("busy/xzoom/" + size + "/mag:" + std::to_string(c.zoom),
+            [c](benchmark::State& state) { BM_XzoomBusy(state, c.width, c.height, c.zoom); });
+        add("busy/server-floor/" + size + zoom,
+            [c](benchmark::State& state) { BM_ServerFloorBusy(state, c.width, c.height, c.zoom); });
+    }
     for (const Config c : {Config{200, 200, 2}, Config{800, 600, 4}, Config{1600, 1000, 2}, Config{1920, 1080, 1}}) {
         const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
         for (bool baseline : {false, true}) {

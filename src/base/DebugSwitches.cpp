@@ -15,7 +15,7 @@ bool switchedOn(const char* name) {
 
 const DebugSwitches& debugSwitches() {
     static const DebugSwitches switches{switchedOn("MAGNIFIER_NO_SHM"), switchedOn("MAGNIFIER_STATS"),
-                                        switchedOn("MAGNIFIER_NO_CHANGE_EVENTS")};
+                                        switchedOn("MAGNIFIER_NO_CHANGE_EVENTS"), switchedOn("MAGNIFIER_NO_XRENDER")};
     return switches;
 }
 

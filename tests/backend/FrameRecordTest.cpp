@@ -63,6 +63,10 @@ public:
         asked.push_back(area);
         return answer;
     }
+    bool drawsChangesDirect(const Rect& area) override {
+        askedDirect.push_back(area);
+        return direct;
+    }
 
     std::map<Handle, Bitmap> bitmaps;
     Handle last = 0x100;
@@ -70,6 +74,8 @@ public:
     PixelBounds lastBounds;
     std::vector<Rect> asked;
     ScreenChange answer = ScreenChange::unknown;
+    bool direct = false;
+    std::vector<Rect> askedDirect;
 };
 
 class TestPicture : public Picture {
@@ -134,6 +140,13 @@ TEST(FramePlanTest, OnlyTheScreenCanSayNothingChangedWithoutAPixelRead) {
     // A new layout is drawn anyway: straight from the pictures, when the screen tells of changes.
     EXPECT_EQ(planFrame(false, true, ScreenChange::none), FramePlan::drawDirect);
     EXPECT_EQ(planFrame(false, true, ScreenChange::some), FramePlan::drawDirect);
+}
+
+TEST(FramePlanTest, ATargetThatCopiesInsideTheDisplayDrawsReportedChangesWithoutComparing) {
+    EXPECT_EQ(planFrame(true, true, ScreenChange::some, true), FramePlan::drawDirect);
+    EXPECT_EQ(planFrame(true, true, ScreenChange::none, true), FramePlan::keep);
+    EXPECT_EQ(planFrame(true, true, ScreenChange::unknown, true), FramePlan::compare);
+    EXPECT_EQ(planFrame(true, false, ScreenChange::some, true), FramePlan::compare);
 }
 
 TEST_F(FrameRecordTest, TheFirstTickDrawsAndTheSameTickAgainDoesNot) {
@@ -353,6 +366,34 @@ TEST_F(ScreenPictures, AreasOffTheScreenAreNotAskedAbout) {
     // Nothing it reads can change: kept as for a still screen.
     EXPECT_FALSE(tick());
     EXPECT_EQ(source.reads, 0);
+}
+
+TEST_F(ScreenPictures, ChangesDrawnInsideTheDisplayAreNeverRead) {
+    source.answer = ScreenChange::none;
+    source.direct = true;
+    ASSERT_TRUE(tick());
+    source.answer = ScreenChange::some;
+    EXPECT_TRUE(tick());
+    EXPECT_TRUE(record.drawsDirect());
+    EXPECT_TRUE(tick()) << "every reported change is drawn";
+    source.answer = ScreenChange::none;
+    EXPECT_FALSE(tick());
+    EXPECT_EQ(source.reads, 0);
+    // Asked only when a change was reported, about the area the picture reads.
+    ASSERT_EQ(source.askedDirect.size(), 2u);
+    EXPECT_TRUE(sameRect(source.askedDirect[1], Rect{95, 30, 100, 40}));
+}
+
+TEST_F(ScreenPictures, WhereTheTargetShowsItselfChangesAreComparedAndSettle) {
+    source.answer = ScreenChange::none;
+    ASSERT_TRUE(tick());
+    // The source says no for an area that shows its own target: the repaint it causes is compared.
+    source.answer = ScreenChange::some;
+    source.direct = false;
+    EXPECT_TRUE(tick());
+    EXPECT_FALSE(record.drawsDirect());
+    EXPECT_FALSE(tick()) << "its own repaint, unchanged, settles";
+    EXPECT_EQ(source.reads, 2);
 }
 
 }  // namespace

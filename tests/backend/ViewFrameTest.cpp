@@ -146,6 +146,27 @@ INSTANTIATE_TEST_SUITE_P(ScreenTellsOrNot, ViewFrameTest,
                              return std::string();
                          });
 
+// A screen that reports a change under the picture at every tick.
+class ReportedChanges : public ViewFrameTest {};
+
+TEST_P(ReportedChanges, AreDrawnDirectOnlyAwayFromTheTargetsOwnArea) {
+    frame.drawChangesDirect(true);
+    ASSERT_TRUE(tick());
+    EXPECT_TRUE(tick()) << "a reported change, drawn without comparing";
+    EXPECT_TRUE(frame.record().drawsDirect());
+    // The target shows inside the area the picture reads: its own repaint is compared and settles.
+    frame.setOwnArea(Rect{12, 12, 30, 30});
+    EXPECT_TRUE(tick()) << "nothing kept to compare with yet";
+    EXPECT_FALSE(frame.record().drawsDirect());
+    EXPECT_FALSE(tick());
+    // Beside it, direct again.
+    frame.setOwnArea(Rect{15, 0, 30, 5});
+    EXPECT_TRUE(tick());
+    EXPECT_TRUE(frame.record().drawsDirect());
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenSaysSo, ReportedChanges, ::testing::Values(ScreenChange::some));
+
 TEST(FrameStatsTest, CountsTheFramesAndWhenTheFirstWasDrawn) {
     FrameStats stats;
     EXPECT_EQ(stats.frames(), 0u);

@@ -28,6 +28,9 @@ struct ScreenVisual {
     int visual_class;  // -1: the server's default for the depth
     const char* name;
     bool window_manager = true;  // openbox refuses DirectColor screens
+    // Drawn in the program's memory: forced, or because Render cannot draw the screen's pixels.
+    bool in_memory = false;
+    bool forced = false;
 };
 
 struct XImageOwner {
@@ -148,7 +151,9 @@ TEST_P(ColourDepth, MagnifiesEveryPixelInItsOwnColour) {
                                                    std::chrono::milliseconds(15000), GetParam().visual_class});
     ScreenOfDepth screen(display.x());
     screen.paint();
-    MagnifierRun run(display, MAGNIFIER_EXE, {{"QT_QPA_PLATFORM", std::nullopt}});
+    EnvOverrides env{{"QT_QPA_PLATFORM", std::nullopt}, {"MAGNIFIER_STATS", "1"}};
+    if (GetParam().forced) env["MAGNIFIER_NO_XRENDER"] = "1";
+    MagnifierRun run(display, MAGNIFIER_EXE, env);
     const WindowId window = run.wait_for_window();
     const Desktop& desktop = run.desktop();
     desktop.move(window, kClientPlace.x, kClientPlace.y);
@@ -160,16 +165,27 @@ TEST_P(ColourDepth, MagnifiesEveryPixelInItsOwnColour) {
         [&] { return (mismatch = screen.compare(window, desktop.client_geometry(window), 2)).empty(); },
         std::chrono::seconds(5));
     EXPECT_TRUE(same) << mismatch << "; " << run.describe();
-    EXPECT_EQ(run.process().stderr_text().find("magnifier:"), std::string::npos) << run.describe();
+    // The statistics' line on the way the view is drawn, and no other line of the program's.
+    const std::string stderr_text = run.process().stderr_text();
+    const std::string path_line = GetParam().in_memory ? "magnifier: view drawn in memory: "
+                                                        : "magnifier: view drawn in the X server\n";
+    const std::size_t at = stderr_text.find(path_line);
+    EXPECT_NE(at, std::string::npos) << run.describe();
+    EXPECT_EQ(stderr_text.find("magnifier:", at + 1), std::string::npos) << run.describe();
+    EXPECT_EQ(stderr_text.find("magnifier:"), at) << run.describe();
 }
 
 INSTANTIATE_TEST_SUITE_P(XvfbVisuals, ColourDepth,
-                         ::testing::Values(ScreenVisual{8, -1, "PseudoColor8"}, ScreenVisual{15, -1, "TrueColor15"},
+                         ::testing::Values(ScreenVisual{8, -1, "PseudoColor8", true, true},
+                                           ScreenVisual{15, -1, "TrueColor15"},
                                            ScreenVisual{16, -1, "TrueColor16"},
                                            ScreenVisual{16, 5, "DirectColor16", false},
                                            ScreenVisual{24, -1, "TrueColor24"},
                                            ScreenVisual{24, 5, "DirectColor24", false},
-                                           ScreenVisual{30, -1, "TrueColor30"}),
+                                           ScreenVisual{30, -1, "TrueColor30"},
+                                           ScreenVisual{16, -1, "TrueColor16InMemory", true, true, true},
+                                           ScreenVisual{24, 5, "DirectColor24InMemory", false, true, true},
+                                           ScreenVisual{30, -1, "TrueColor30InMemory", true, true, true}),
                          [](const ::testing::TestParamInfo<ScreenVisual>& info) {
                              return std::string(info.param.name);
                          });

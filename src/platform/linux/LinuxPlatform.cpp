@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/DebugSwitches.h"
 #include "base/Warn.h"
 #include "platform/NativePlatform.h"
 #include "platform/linux/LinuxShell.h"
@@ -27,6 +28,7 @@
 #include "platform/linux/QtMenus.h"
 #include "platform/linux/SessionEnd.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/X11RenderBuffer.h"
 #include "platform/linux/X11Screen.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/linux/registry/FileRegistry.h"
@@ -114,6 +116,7 @@ public:
         toolkit_.setNotice(notice_);
         // On Wayland only the compositor moves the pointer; Xwayland would take a warp and ignore it.
         windows_.setPointerFixed(waylandSession());
+        chooseViewDrawing();
         if (portal_) {
             windows_.usePointerSource([this] { return portal_->pointer(); });
         } else if (!x11Screen_.supportedFormat()) {
@@ -125,6 +128,24 @@ public:
     FormToolkit& toolkit() override { return toolkit_; }
 
 private:
+    // The view is drawn inside the X server where it can be exactly, else in the program's
+    // memory; which one is said only when the frame statistics are asked for.
+    void chooseViewDrawing() {
+        std::string why;
+        bool server = false;
+        if (base::debugSwitches().noServerDrawing) {
+            why = "MAGNIFIER_NO_XRENDER is set";
+        } else if (portal_) {
+            why = "the screen comes from the screen-cast portal";
+        } else {
+            server = linux_::X11RenderBuffer::usable(display_->get(), why);
+        }
+        toolkit_.setServerDrawing(server);
+        if (base::debugSwitches().frameStats) {
+            base::warn(server ? std::string("view drawn in the X server") : "view drawn in memory: " + why);
+        }
+    }
+
     std::unique_ptr<linux_::X11Display> display_;
     QApplication application_;
     [[maybe_unused]] bool utf8Text_;  // set once Qt has taken the locale from the environment

@@ -7,12 +7,23 @@
 
 #include "base/Arithmetic.h"
 #include "platform/linux/KeyCodes.h"
+#include "platform/linux/X11BackBuffer.h"
+#include "platform/linux/X11RenderBuffer.h"
 #include "platform/linux/WindowIcon.h"
 
 namespace platform::linux_ {
+namespace {
+
+// Half a second of unchanged ticks before resting; at rest the pointer is still read every 50 ms,
+// and a tick runs at least once a second.
+constexpr int kQuietTicksBeforeRest = 50;
+constexpr int kRestingIntervalMs = 50;
+constexpr int kRestingTimerMs = 1000;
+
+}  // namespace
 
 QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
-               soft::SoftGraphics& graphics, soft::FrameStats& stats)
+               soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing)
     : events_(events),
       display_(display),
       windows_(windows),
@@ -30,7 +41,14 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     // The form's own procedure, at the end of the window's chain.
     windows_.registerWindow(
         hwnd_, [this](std::uint32_t message, WParam wParam, LParam lParam) { return handleMessage(message, wParam, lParam); });
-    buffer_ = std::make_unique<X11BackBuffer>(display_, hwnd_);
+    if (serverDrawing) {
+        buffer_ = std::make_unique<X11RenderBuffer>(display_, hwnd_, graphics);
+    } else {
+        buffer_ = std::make_unique<X11BackBuffer>(display_, hwnd_);
+    }
+    // A change the screen reports is copied inside the server without being read, except where
+    // the view shows its own window.
+    frame_.drawChangesDirect(serverDrawing);
 
     // The window manager's frame is known before the window is shown, so that the outer size
     // read at start-up is the size the user will see.
@@ -38,6 +56,15 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
 
     gone_ = std::make_unique<WindowGone>(hwnd_, [this] { windowDestroyed(); });
 
+    news_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display_.get()), QSocketNotifier::Read);
+    news_->setEnabled(false);
+    QObject::connect(news_.get(), &QSocketNotifier::activated, [this] {
+        // Read now, so that the connection does not stay readable and call again.
+        display_.dispatchPending(true);
+        if (timer_.isActive()) tick();
+    });
+
+    tickIntervalMs_ = design.timerIntervalMs;
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(design.timerIntervalMs);
     QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
@@ -54,6 +81,7 @@ QtForm::~QtForm() {
 
 LResult QtForm::send(std::uint32_t message, WParam wParam, LParam lParam) {
     LResult result = 0;
+    wake();
     guard_.run([&] { result = windows_.sendMessage(hwnd_, message, wParam, lParam); });
     return result;
 }
@@ -114,15 +142,72 @@ void QtForm::tick() {
     }
     // Where the user looks: why the screen is read another way than expected.
     if (!notice_.empty()) frame_.print(4, 4, notice_);
+    const QPoint corner = widget_->mapToGlobal(QPoint(0, 0));
+    frame_.setOwnArea(Rect{corner.x(), corner.y(), corner.x() + widget_->width(), corner.y() + widget_->height()});
     // Only what changes the picture reaches the window; a still screen costs no X request.
     if (!buffer_->prepare(widget_->width(), widget_->height())) {
         frame_.discard();
+        afterTick(false);
         return;
     }
-    if (buffer_->draw(frame_)) {
+    const bool drew = buffer_->draw(frame_);
+    if (drew) {
         present();
         stats_.count();
     }
+    afterTick(drew);
+}
+
+void QtForm::afterTick(bool drew) {
+    if (drew) {
+        wake();
+        return;
+    }
+    if (!resting_ && ++quietTicks_ >= kQuietTicksBeforeRest) rest();
+    // Events read in with a reply of this tick leave the connection unreadable: they are handed
+    // out at the next tick, which must not wait for the pointer's poll.
+    if (resting_ && XEventsQueued(display_.get(), QueuedAlready) > 0) wake();
+}
+
+void QtForm::rest() {
+    if (resting_ || !timer_.isActive() || !windows_.reportsChanges()) return;
+    resting_ = true;
+    news_->setEnabled(true);
+    if (!watch_) {
+        watch_ = std::make_unique<X11PointerWatch>();
+        if (watch_->ok()) {
+            watchNews_ = std::make_unique<QSocketNotifier>(watch_->descriptor(), QSocketNotifier::Read);
+            QObject::connect(watchNews_.get(), &QSocketNotifier::activated, [this] { pointerPolled(); });
+        }
+    }
+    if (watch_->ok()) {
+        watch_->ask(std::chrono::milliseconds(kRestingIntervalMs));
+        // The timer only keeps the rest of the tick's duties going, should the server not answer.
+        timer_.setInterval(kRestingTimerMs);
+    } else {
+        timer_.setInterval(kRestingIntervalMs);
+    }
+}
+
+void QtForm::pointerPolled() {
+    Point polled{}, last{};
+    bool known = false;
+    if (!watch_->answered(polled, known) || !resting_) return;
+    const bool lastKnown = windows_.lastPointer(last);
+    if (known != lastKnown || (known && (polled.x != last.x || polled.y != last.y))) {
+        wake();
+        if (timer_.isActive()) tick();
+        return;
+    }
+    watch_->ask(std::chrono::milliseconds(kRestingIntervalMs));
+}
+
+void QtForm::wake() {
+    quietTicks_ = 0;
+    if (!resting_) return;
+    resting_ = false;
+    news_->setEnabled(false);
+    if (timer_.isActive()) timer_.setInterval(tickIntervalMs_);
 }
 
 std::string QtForm::Caption() const { return widget_->windowTitle().toStdString(); }

@@ -3,6 +3,7 @@
 // through the window system's procedure chain before the form's own procedure turns them into
 // the form's events. Each tick's drawing is collected and reaches the window at the end of the
 // tick, only when it changes the picture.
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <memory>
@@ -12,8 +13,9 @@
 #include "platform/FormToolkit.h"
 #include "platform/linux/FormWidget.h"
 #include "platform/linux/WindowGone.h"
-#include "platform/linux/X11BackBuffer.h"
+#include "platform/linux/ViewBuffer.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/X11PointerWatch.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/soft/FrameStats.h"
 #include "platform/soft/SoftGraphics.h"
@@ -23,9 +25,10 @@ namespace platform::linux_ {
 
 class QtForm : public Form {
 public:
-    // Frames drawn are counted in `stats`, which outlives the form.
+    // Frames drawn are counted in `stats`, which outlives the form. With `serverDrawing` the view
+    // is drawn inside the X server (X11RenderBuffer), else in the program's memory.
     QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
-           soft::SoftGraphics& graphics, soft::FrameStats& stats);
+           soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing = false);
     ~QtForm() override;
 
     void loadAndShow() override;
@@ -64,7 +67,10 @@ public:
     // screen is read another way than expected. Empty: none.
     void setNotice(std::string notice) { notice_ = std::move(notice); }
     // The window was shown again, uncovered or restacked: the next tick paints everything.
-    void invalidate() { frame_.invalidate(); }
+    void invalidate() {
+        frame_.invalidate();
+        wake();
+    }
 
 private:
     LResult handleMessage(std::uint32_t message, WParam wParam, LParam lParam);
@@ -73,6 +79,15 @@ private:
     void setClientSize(int width, int height);
     void moveOuterTo(int left, int top);
     void windowDestroyed();
+    // After a while of ticks that changed nothing the timer slows to the pointer's poll for
+    // warps, and news on the X connection (a damaged area, raw motion, any event) or a message
+    // of the window brings the full rate back at once: a still screen costs few wake-ups, and a
+    // change still shows at the next tick.
+    void afterTick(bool drew);
+    void rest();
+    void wake();
+    // The pointer's poll at rest has answered: a move shows now, else the next poll is asked.
+    void pointerPolled();
 
     FormEvents& events_;
     X11Display& display_;
@@ -82,7 +97,7 @@ private:
     Handle hwnd_ = 0;
     QTimer timer_;
     base::EventGuard guard_;
-    std::unique_ptr<X11BackBuffer> buffer_;
+    std::unique_ptr<ViewBuffer> buffer_;
     // The caption last set, so that a tick setting the same one does no toolkit work.
     std::string caption_;
     std::string notice_;
@@ -93,6 +108,13 @@ private:
     bool windowGone_ = false;
     float currentX_ = 0;
     float currentY_ = 0;
+    int tickIntervalMs_ = 10;
+    int quietTicks_ = 0;
+    bool resting_ = false;
+    std::unique_ptr<QSocketNotifier> news_;
+    // At rest, the pointer's poll answered by the server when due, without a timer.
+    std::unique_ptr<X11PointerWatch> watch_;
+    std::unique_ptr<QSocketNotifier> watchNews_;
 };
 
 }  // namespace platform::linux_

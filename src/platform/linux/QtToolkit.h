@@ -26,6 +26,8 @@ public:
     void endSession();
     // The notice every form of this toolkit shows (see QtForm::setNotice).
     void setNotice(std::string notice) { notice_ = std::move(notice); }
+    // Forms made from now on draw their view inside the X server.
+    void setServerDrawing(bool server) { serverDrawing_ = server; }
 
 private:
     std::string notice_;
@@ -33,6 +35,7 @@ private:
     X11WindowSystem& windows_;
     soft::SoftGraphics& graphics_;
     soft::FrameStats stats_;
+    bool serverDrawing_ = false;
 };
 
 }  // namespace platform::linux_

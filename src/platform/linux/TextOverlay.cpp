@@ -11,7 +11,7 @@
 namespace platform::linux_ {
 namespace {
 
-constexpr int kOutline = 2;
+constexpr int kOutline = TextImages::kOutline;
 constexpr std::size_t kMaxCachedTexts = 64;
 
 // Safe on any thread: fonts and painting on a QImage need no user-interface thread.
@@ -68,25 +68,31 @@ TextOverlay::Stamp TextOverlay::stampOf(const QImage& image) const {
     return stamp;
 }
 
+std::optional<QImage> TextImages::make(const std::string& text) {
+    auto pending = starting_.find(text);
+    if (pending != starting_.end()) {
+        if (!fontsReady_ && pending->second.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            return std::nullopt;
+        }
+        QImage image = pending->second.get();
+        starting_.erase(pending);
+        fontsReady_ = true;
+        return image;
+    }
+    if (fontsReady_) return renderText(QApplication::font(), text);
+    // The font configuration is read on first use, which takes tens of milliseconds: the first
+    // texts are made on another thread while the picture is shown without them.
+    starting_.emplace(text, std::async(std::launch::async, renderText, QApplication::font(), text));
+    return std::nullopt;
+}
+
 const TextOverlay::Stamp* TextOverlay::stampFor(const std::string& text) {
     auto it = cache_.find(text);
     if (it != cache_.end()) return &it->second;
     if (cache_.size() >= kMaxCachedTexts) cache_.clear();
-    auto pending = starting_.find(text);
-    if (pending != starting_.end()) {
-        if (!fontsReady_ && pending->second.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-            return nullptr;
-        }
-        const QImage image = pending->second.get();
-        starting_.erase(pending);
-        fontsReady_ = true;
-        return &cache_.emplace(text, stampOf(image)).first->second;
-    }
-    if (fontsReady_) return &cache_.emplace(text, stampOf(renderText(QApplication::font(), text))).first->second;
-    // The font configuration is read on first use, which takes tens of milliseconds: the first
-    // texts are made on another thread while the picture is shown without them.
-    starting_.emplace(text, std::async(std::launch::async, renderText, QApplication::font(), text));
-    return nullptr;
+    const std::optional<QImage> image = images_.make(text);
+    if (!image) return nullptr;
+    return &cache_.emplace(text, stampOf(*image)).first->second;
 }
 
 bool TextOverlay::draw(const soft::Surface& surface, int x, int y, const std::string& text) {

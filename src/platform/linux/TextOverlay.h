@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <future>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,21 @@
 #include "platform/soft/ViewFrame.h"
 
 namespace platform::linux_ {
+
+// The picture of a text, white letters with a dark outline on a transparent ground, in
+// premultiplied ARGB: made once per text by whoever keeps it.
+class TextImages {
+public:
+    // The outline's width: the image's top-left corner lies this far up and left of the text's.
+    static constexpr int kOutline = 2;
+    // The image of the text; nothing while the font system is still starting, as the first texts
+    // are made off the user-interface thread: the first picture does not wait for it.
+    std::optional<QImage> make(const std::string& text);
+
+private:
+    std::map<std::string, std::future<QImage>> starting_;
+    bool fontsReady_ = false;
+};
 
 class TextOverlay : public soft::TextPainter {
 public:
@@ -48,8 +64,7 @@ private:
     Stamp stampOf(const QImage& image) const;
     const Stamp* stampFor(const std::string& text);
     std::map<std::string, Stamp> cache_;
-    std::map<std::string, std::future<QImage>> starting_;
-    bool fontsReady_ = false;
+    TextImages images_;
     const PixelFormat& format_;
 };
 

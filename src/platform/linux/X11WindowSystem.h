@@ -39,6 +39,17 @@ public:
     // falls back to X.
     void usePointerSource(std::function<std::optional<Point>()> source) { pointerSource_ = std::move(source); }
 
+    // Whether the X server reports screen changes and pointer moves as events: only then may the
+    // program sleep until it has news.
+    bool reportsChanges() const {
+        return !pointerSource_ && changes_ != nullptr && changes_->damageAvailable() && changes_->motionAvailable();
+    }
+    // The pointer's position as last read, if it was known.
+    bool lastPointer(Point& point) const {
+        if (pointerKnown_) point = pointer_;
+        return pointerKnown_;
+    }
+
     bool GetCursorPos(Point& point) override;
     // Warps the pointer; refused on a Wayland session, where the compositor alone moves it.
     bool SetCursorPos(int x, int y) override;

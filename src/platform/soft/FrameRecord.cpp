@@ -34,12 +34,13 @@ bool FrameOperation::sameLayout(const FrameOperation& other) const {
            sameRect(source, other.source);
 }
 
-FramePlan planFrame(bool sameLayout, bool allFromScreen, ScreenChange screen) {
+FramePlan planFrame(bool sameLayout, bool allFromScreen, ScreenChange screen, bool directOnChange) {
     // Only the screen can say that nothing changed without a pixel being read, and only of
     // pictures it knows to be its own.
     if (!allFromScreen || screen == ScreenChange::unknown) return FramePlan::compare;
     if (!sameLayout) return FramePlan::drawDirect;
-    return screen == ScreenChange::none ? FramePlan::keep : FramePlan::compare;
+    if (screen == ScreenChange::none) return FramePlan::keep;
+    return directOnChange ? FramePlan::drawDirect : FramePlan::compare;
 }
 
 void FrameRecord::paint(const PictureRef& picture, const StretchRect& dest, const StretchRect& source) {
@@ -134,7 +135,8 @@ bool FrameRecord::decide(int width, int height) {
         else area = unite(area, screenArea(op));
     }
     const ScreenChange change = isEmpty(area) ? ScreenChange::none : source_.changedSinceLastCheck(area);
-    const FramePlan plan = planFrame(same, allFromScreen, change);
+    const bool direct = allFromScreen && change == ScreenChange::some && source_.drawsChangesDirect(area);
+    const FramePlan plan = planFrame(same, allFromScreen, change, direct);
     if (plan == FramePlan::keep) {
         ops.clear();  // the pictures go now, not with the next tick
         spare_.swap(ops);
@@ -147,10 +149,12 @@ bool FrameRecord::decide(int width, int height) {
     // pixels of the one in its place.
     direct_ = plan == FramePlan::drawDirect;
     shownPixels_.resize(ops.size());
-    bool changed = !same;
+    // A change drawn without comparing counts as a change.
+    bool changed = !same || direct_;
     for (std::size_t i = 0; i < ops.size(); ++i) {
         if (!ops[i].isPicture()) continue;
-        if (direct_) shownPixels_[i].clear();
+        // Drawn directly, nothing is compared: the kept copy goes, memory and all.
+        if (direct_) std::vector<std::uint32_t>().swap(shownPixels_[i]);
         else if (pixelsChanged(ops[i], shownPixels_[i])) changed = true;
     }
     spare_.swap(shown_);

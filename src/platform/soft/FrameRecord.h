@@ -49,9 +49,10 @@ enum class FramePlan {
 
 // `sameLayout`: the tick's operations and target equal the last ones drawn; `allFromScreen`:
 // every picture was taken from the screen in one piece; `screen`: what the screen knows of
-// changes under those pictures. A new layout is drawn anyway, so when the screen reports its
-// changes the next tick learns from the screen, not from a copy of the pixels.
-FramePlan planFrame(bool sameLayout, bool allFromScreen, ScreenChange screen);
+// changes under those pictures; `directOnChange`: a reported change is drawn without comparing
+// (see FrameSource::drawsChangesDirect). A new layout is drawn anyway, so when the screen
+// reports its changes the next tick learns from the screen, not from a copy of the pixels.
+FramePlan planFrame(bool sameLayout, bool allFromScreen, ScreenChange screen, bool directOnChange = false);
 
 class FrameRecord {
 public:

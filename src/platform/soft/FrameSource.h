@@ -33,6 +33,13 @@ public:
         (void)area;
         return ScreenChange::unknown;
     }
+    // Whether a change the screen reports under `area` is drawn straight from the screen, with
+    // no pixel read or compared: a target that copies the screen inside the display, and an area
+    // that does not show the target itself, whose own repaint would otherwise never settle.
+    virtual bool drawsChangesDirect(const Rect& area) {
+        (void)area;
+        return false;
+    }
 };
 
 }  // namespace platform::soft

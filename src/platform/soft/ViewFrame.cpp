@@ -48,6 +48,12 @@ void ViewFrame::drawLine(const Surface& to, const FrameOperation& op) const {
     segment(x2, y1, x2, y2);
 }
 
+bool ViewFrame::GraphicsSource::drawsChangesDirect(const Rect& area) {
+    const bool meetsOwn = area.left < ownArea.right && ownArea.left < area.right && area.top < ownArea.bottom &&
+                          ownArea.top < area.bottom;
+    return directChanges && !meetsOwn;
+}
+
 bool ViewFrame::finish(const Surface& to, TextPainter* texts) {
     if (!record_.decide(to.width, to.height)) return false;
     record_.drawn(draw(to, texts));

@@ -41,6 +41,15 @@ public:
     // Forgets the collected operations without drawing them.
     void discard() { record_.discard(); }
 
+    // For a target that draws the screen's pictures inside the display (see
+    // FrameSource::drawsChangesDirect): the record decides, the target draws its frame().
+    FrameRecord& record() { return record_; }
+    SoftGraphics& graphics() { return graphics_; }
+    // Reported changes are drawn without comparing, except under `ownArea` (screen coordinates),
+    // where the target itself shows and its own repaint must settle.
+    void drawChangesDirect(bool direct) { source_.directChanges = direct; }
+    void setOwnArea(const Rect& area) { source_.ownArea = area; }
+
 private:
     // The bitmaps' pixels from the graphics, the changes from its screen.
     class GraphicsSource : public FrameSource {
@@ -51,6 +60,10 @@ private:
         bool screenOrigin(Handle bitmap, int& x, int& y) override;
         Rect screenBounds() const override;
         ScreenChange changedSinceLastCheck(const Rect& area) override;
+        bool drawsChangesDirect(const Rect& area) override;
+
+        bool directChanges = false;
+        Rect ownArea{};
 
     private:
         SoftGraphics& graphics_;
