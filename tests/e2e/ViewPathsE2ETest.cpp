@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <ostream>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -24,6 +25,9 @@ struct ViewPath {
     EnvOverrides env;
     const char* line;  // what MAGNIFIER_STATS says of the path at start
 };
+
+// Named in test listings by the path, not by the struct's bytes.
+void PrintTo(const ViewPath& path, std::ostream* out) { *out << path.name; }
 
 class ViewPaths : public DesktopSuite<ViewPaths>, public ::testing::WithParamInterface<ViewPath> {
 protected:
