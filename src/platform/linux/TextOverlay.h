@@ -18,6 +18,13 @@
 
 namespace platform::linux_ {
 
+inline constexpr double kReferenceDpi = 96.0;
+
+// The overlay's font: `font` with the pixel size it has at 96 DPI, when fonts are made for `dpi`.
+QFont overlayFont(const QFont& font, double dpi);
+// The toolkit's default font so, for the DPI its fonts are made for.
+QFont overlayFont();
+
 class TextOverlay : public soft::TextPainter {
 public:
     // Overlay pixels are written in the surface's own pixel format, the screen's.
