@@ -24,6 +24,8 @@ public:
     virtual unsigned RealizePalette(Handle hdc) = 0;
     virtual bool BitBlt(Handle dest, int x, int y, int width, int height, Handle source, int sourceX, int sourceY,
                         std::uint32_t rop) = 0;
+    // Fills a rectangle of a device context; BLACKNESS is all this program asks for.
+    virtual bool PatBlt(Handle hdc, int x, int y, int width, int height, std::uint32_t rop) = 0;
     virtual bool DeleteDC(Handle hdc) = 0;
     virtual bool DeleteObject(Handle object) = 0;
 

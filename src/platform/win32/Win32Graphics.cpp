@@ -86,6 +86,10 @@ bool Win32Graphics::BitBlt(Handle dest, int x, int y, int width, int height, Han
            FALSE;
 }
 
+bool Win32Graphics::PatBlt(Handle hdc, int x, int y, int width, int height, std::uint32_t rop) {
+    return ::PatBlt(fromHandle<HDC>(hdc), x, y, width, height, rop) != FALSE;
+}
+
 bool Win32Graphics::DeleteDC(Handle hdc) { return ::DeleteDC(fromHandle<HDC>(hdc)) != FALSE; }
 
 bool Win32Graphics::DeleteObject(Handle object) { return ::DeleteObject(fromHandle<HGDIOBJ>(object)) != FALSE; }
