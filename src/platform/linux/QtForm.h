@@ -6,11 +6,13 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/EventGuard.h"
 #include "platform/FormToolkit.h"
 #include "platform/linux/FormWidget.h"
+#include "platform/linux/FrameWatch.h"
 #include "platform/linux/WindowGone.h"
 #include "platform/linux/X11BackBuffer.h"
 #include "platform/linux/X11Display.h"
@@ -72,6 +74,8 @@ private:
     void setClientSize(int width, int height);
     void moveOuterTo(int left, int top);
     void windowDestroyed();
+    // Once the frame is known after all: what was asked for in outer terms is applied in them.
+    void learnFrame();
 
     FormEvents& events_;
     X11Display& display_;
@@ -87,6 +91,13 @@ private:
     std::string notice_;
     soft::ViewFrame frame_;
     FrameExtents expectedFrame_;
+    // Whether the window manager told the frame before the window was shown; until it tells,
+    // the outer geometry asked for is kept.
+    bool frameKnown_ = false;
+    std::optional<int> askedWidth_, askedHeight_, askedLeft_, askedTop_;
+    int designWidth_ = 0;
+    int designHeight_ = 0;
+    std::unique_ptr<FrameWatch> frameWatch_;
     bool sizeWrite_ = false;
     std::unique_ptr<WindowGone> gone_;
     bool windowGone_ = false;
