@@ -48,8 +48,8 @@ platform::Rect placementArea(const SavedGeometry& saved, const platform::Form& f
     return platform::Rect{0, 0, screenWidthPixels(), screenHeightPixels()};
 }
 
-void restoreSize(const SavedGeometry& saved, const platform::Rect& area, std::int32_t minWidth,
-                 std::int32_t minHeight, std::int32_t& winWidth, std::int32_t& winHeight) {
+void restoreSize(const SavedGeometry& saved, const platform::Rect& area, std::int32_t minWidth, std::int32_t minHeight,
+                 std::int32_t& winWidth, std::int32_t& winHeight) {
     if (!saved.hasSize()) {
         winWidth = minWidth;
         winHeight = minHeight;

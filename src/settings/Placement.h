@@ -42,8 +42,8 @@ platform::Rect placementArea(const SavedGeometry& saved, const platform::Form& f
 
 // The saved outer size in pixels, bounded by the minimum and the area; both take the minimum
 // when either is missing.
-void restoreSize(const SavedGeometry& saved, const platform::Rect& area, std::int32_t minWidth,
-                 std::int32_t minHeight, std::int32_t& winWidth, std::int32_t& winHeight);
+void restoreSize(const SavedGeometry& saved, const platform::Rect& area, std::int32_t minWidth, std::int32_t minHeight,
+                 std::int32_t& winWidth, std::int32_t& winHeight);
 
 // When both left and top are saved, moves the form there, bounded to the area for a window of
 // the restored size. winLeft/winTop take the values as read.

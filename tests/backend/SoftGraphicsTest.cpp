@@ -90,7 +90,8 @@ TEST_P(SoftGraphicsTest, PatBltBlackensPartOfACaptureAndKeepsTheRest) {
     EXPECT_FALSE(gdi.screenOrigin(bitmap, x0, y0)) << "no longer the screen alone";
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 10; ++x)
-            EXPECT_EQ(pixels->row(y)[x - pixels->originX], x >= 6 && y >= 4 ? 0u : CountingScreen::colour(20 + x, 30 + y))
+            EXPECT_EQ(pixels->row(y)[x - pixels->originX],
+                      x >= 6 && y >= 4 ? 0u : CountingScreen::colour(20 + x, 30 + y))
                 << x << "," << y;
     EXPECT_TRUE(gdi.DeleteObject(bitmap));
     EXPECT_EQ(gdi.liveObjects(), 0u);

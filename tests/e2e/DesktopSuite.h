@@ -35,7 +35,9 @@ template <class Suite>
 class DesktopSuite : public ::testing::Test {
 protected:
     // A suite that needs another screen or window manager hides this.
-    static VirtualDisplay::Options display_options() { return VirtualDisplay::Options{kScreenWidth, kScreenHeight, 24}; }
+    static VirtualDisplay::Options display_options() {
+        return VirtualDisplay::Options{kScreenWidth, kScreenHeight, 24};
+    }
 
     static void SetUpTestSuite() {
         try {

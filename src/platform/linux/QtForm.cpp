@@ -42,8 +42,8 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     // Some window managers never answer the request, others answer late (busy, or started
     // after the program): the frame is then learned when the window is framed.
     if (!frameKnown_) {
-        frameWatch_ = std::make_unique<FrameWatch>(widget_.get(), hwnd_, static_cast<std::uint32_t>(windows_.frameExtentsAtom()),
-                                                   [this] { learnFrame(); });
+        frameWatch_ = std::make_unique<FrameWatch>(
+            widget_.get(), hwnd_, static_cast<std::uint32_t>(windows_.frameExtentsAtom()), [this] { learnFrame(); });
     }
 
     gone_ = std::make_unique<WindowGone>(hwnd_, [this] { windowDestroyed(); });
@@ -182,7 +182,8 @@ void QtForm::learnFrame() {
         setClientSize(askedWidth_ ? *askedWidth_ - f.left - f.right : widget_->width(),
                       askedHeight_ ? *askedHeight_ - f.top - f.bottom : widget_->height());
     }
-    if (askedLeft_ && askedTop_) widget_->setGeometry(*askedLeft_ + f.left, *askedTop_ + f.top, widget_->width(), widget_->height());
+    if (askedLeft_ && askedTop_)
+        widget_->setGeometry(*askedLeft_ + f.left, *askedTop_ + f.top, widget_->width(), widget_->height());
 }
 
 void QtForm::setWidth(float twips) {

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QScreen>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 #include <algorithm>
 #include <cstdint>

@@ -306,7 +306,8 @@ bool X11WindowSystem::GetWindowRect(Handle hwnd, Rect& rect) {
 }
 
 void X11WindowSystem::refreshMonitors() {
-    if (!monitorChanges_) monitorChanges_ = std::make_unique<MonitorChanges>(display_, [this] { monitorsKnown_ = false; });
+    if (!monitorChanges_)
+        monitorChanges_ = std::make_unique<MonitorChanges>(display_, [this] { monitorsKnown_ = false; });
     if (monitorsKnown_) return;
     monitorsKnown_ = true;
     monitors_.set(queryMonitors(display_), DisplayWidth(display_.get(), display_.screen()),

@@ -86,7 +86,8 @@ void BackBuffer::drawText(float atX, float atY, const std::string& text) {
     HDC dc = dc_.get();
     const int x = static_cast<int>(std::floor(atX));
     const int y = static_cast<int>(std::floor(atY));
-    const Selection font(dc, font_.get() != nullptr ? static_cast<HGDIOBJ>(font_.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
+    const Selection font(
+        dc, font_.get() != nullptr ? static_cast<HGDIOBJ>(font_.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     // A dark outline under white letters: readable over any picture.

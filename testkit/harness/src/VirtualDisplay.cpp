@@ -173,21 +173,21 @@ void VirtualDisplay::set_monitors(const std::vector<Monitor>& monitors) {
 
 void VirtualDisplay::start_window_manager(const std::vector<std::string>& command) {
     if (window_manager_ && window_manager_->running()) return;
-    std::vector<std::string> argv = !command.empty()                           ? command
-                                    : !options_.window_manager_command.empty() ? options_.window_manager_command
-                                                                               : std::vector<std::string>{"openbox", "--sm-disable"};
+    std::vector<std::string> argv = !command.empty() ? command
+                                    : !options_.window_manager_command.empty()
+                                        ? options_.window_manager_command
+                                        : std::vector<std::string>{"openbox", "--sm-disable"};
     const auto config = home_.path() / "config";
     const auto cache = home_.path() / "cache";
     std::filesystem::create_directories(config);
     std::filesystem::create_directories(cache);
     // A private home, so no user configuration changes how windows are placed or focused.
-    window_manager_.emplace(SpawnOptions{argv,
-                                         merge(env(), {{"HOME", home_.str()},
-                                                       {"XDG_CONFIG_HOME", config.string()},
-                                                       {"XDG_CACHE_HOME", cache.string()}}),
-                                         Stream::Discard,
-                                         Stream::Capture,
-                                         {}});
+    window_manager_.emplace(SpawnOptions{
+        argv,
+        merge(env(), {{"HOME", home_.str()}, {"XDG_CONFIG_HOME", config.string()}, {"XDG_CACHE_HOME", cache.string()}}),
+        Stream::Discard,
+        Stream::Capture,
+        {}});
 
     // EWMH: the manager is ready once the root names a check window that names itself.
     Display* display = x();

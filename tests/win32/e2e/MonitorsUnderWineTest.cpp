@@ -219,7 +219,8 @@ TEST_F(MonitorsUnderWine, TheBandOfTextsIsTheNinetySixDpiOneAtEveryDpi) {
         std::optional<Image> last;
         wait_until(
             [&] {
-                Image now = grab_screen(display_->x(), Rect{client.x, client.y + client.height - rows, client.width, rows});
+                Image now =
+                    grab_screen(display_->x(), Rect{client.x, client.y + client.height - rows, client.width, rows});
                 const bool same = last && last->pixels == now.pixels;
                 last = std::move(now);
                 return same;
