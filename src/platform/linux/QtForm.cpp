@@ -167,9 +167,15 @@ void QtForm::setClientSize(int width, int height) {
     send(WM_SIZE, 0, pointParam(widget_->width(), widget_->height()));
 }
 
-void QtForm::learnFrame() {
+void QtForm::learnFrame(bool fromParent) {
     if (frameKnown_ || windowGone_) return;
     std::optional<FrameExtents> learned = windows_.frameExtents(hwnd_);
+    if (!learned && !fromParent) {
+        // Right after the reparenting the frame may not have its final shape: the window
+        // manager's own word is waited for a moment before the parent's geometry counts.
+        if (windows_.parentFrame(hwnd_)) QTimer::singleShot(500, widget_.get(), [this] { learnFrame(true); });
+        return;
+    }
     if (!learned) learned = windows_.parentFrame(hwnd_);
     if (!learned) return;
     frameKnown_ = true;

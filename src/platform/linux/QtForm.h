@@ -75,7 +75,8 @@ private:
     void moveOuterTo(int left, int top);
     void windowDestroyed();
     // Once the frame is known after all: what was asked for in outer terms is applied in them.
-    void learnFrame();
+    // `fromParent`: the reparenting parent's geometry counts when the window manager tells none.
+    void learnFrame(bool fromParent = false);
 
     FormEvents& events_;
     X11Display& display_;
