@@ -50,8 +50,10 @@ void FrmMain::Form_Load() {
     setLang(settings::loadLanguage());
     // 3. Zoom.
     mSize = settings::restoreZoom();
-    // 4. Saved size, bounded.
-    settings::restoreSize(minWidth, minHeight, winWidth, winHeight);
+    // 4. Saved size, bounded by the monitor the saved placement lies on.
+    const settings::SavedGeometry saved = settings::loadGeometry();
+    const platform::Rect area = settings::placementArea(saved, *mForm, minWidth, minHeight);
+    settings::restoreSize(saved, area, minWidth, minHeight, winWidth, winHeight);
     // 5. The minimum goes to twips before any size is written: writing the size raises the
     //    resize handler at once, and it compares in twips.
     minWidth = base::mul32(minWidth, base::kTwipsPerPixel);
@@ -59,8 +61,8 @@ void FrmMain::Form_Load() {
     // 6. Always set, so a first start rounds the initial size to whole pixels.
     mForm->setWidth(base::pixelsToTwips(winWidth));
     mForm->setHeight(base::pixelsToTwips(winHeight));
-    // 7. Saved position, bounded to the screen.
-    settings::restorePosition(*mForm, winWidth, winHeight, winLeft, winTop);
+    // 7. Saved position, bounded to the same monitor.
+    settings::restorePosition(*mForm, saved, area, winWidth, winHeight, winLeft, winTop);
     // 8. The wheel zooms.
     winsvc::hookWheel(mForm->hWnd(), *this);
     // 9. Always on top.

@@ -53,6 +53,10 @@ std::int32_t sub32(std::int32_t a, std::int32_t b) {
     return checked<std::int32_t>(static_cast<long long>(a) - b, "32-bit subtraction");
 }
 
+std::int32_t add32(std::int32_t a, std::int32_t b) {
+    return checked<std::int32_t>(static_cast<long long>(a) + b, "32-bit addition");
+}
+
 std::int32_t twipsToPixels(float twips) { return toInt32(static_cast<double>(twips) / kTwipsPerPixel); }
 
 float pixelsToTwips(std::int32_t pixels) { return static_cast<float>(mul32(pixels, kTwipsPerPixel)); }

@@ -32,6 +32,7 @@ std::int16_t sub16(std::int16_t a, std::int16_t b);
 // Signed 32-bit operations with overflow detection.
 std::int32_t mul32(std::int32_t a, std::int32_t b);
 std::int32_t sub32(std::int32_t a, std::int32_t b);
+std::int32_t add32(std::int32_t a, std::int32_t b);
 
 // Twips and pixels, with the fixed factor of 15 twips to the pixel whatever the display says.
 inline constexpr std::int32_t kTwipsPerPixel = 15;

@@ -49,7 +49,8 @@ public:
     virtual void setCaption(const std::string& caption) = 0;
 
     // Outer geometry in twips. Writing Width or Height resizes the window at once and raises
-    // Form_Resize before the write returns.
+    // Form_Resize before the write returns. While the window is minimised, reading gives the
+    // normal geometry it comes back to, not its icon's.
     virtual float Width() const = 0;
     virtual void setWidth(float twips) = 0;
     virtual float Height() const = 0;

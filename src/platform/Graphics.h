@@ -29,6 +29,8 @@ public:
     // The bitmap's top `height` rows of `width` pixels as 0x00RRGGBB, rows from the top, as a
     // 32-bit top-down DIB holds them; returns the rows copied. The bitmap is selected in no context.
     virtual int GetDIBits(Handle hdc, Handle bitmap, int width, int height, std::uint32_t* pixels) = 0;
+    // Fills a rectangle of a device context; BLACKNESS is all this program asks for.
+    virtual bool PatBlt(Handle hdc, int x, int y, int width, int height, std::uint32_t rop) = 0;
     virtual bool DeleteDC(Handle hdc) = 0;
     virtual bool DeleteObject(Handle object) = 0;
 

@@ -25,6 +25,18 @@ struct Rect {
     std::int32_t bottom = 0;
 };
 
+// A monitor's whole area and its work area (without task bars and docks), and whether it is the
+// primary one.
+struct MonitorInfo {
+    Rect monitor{};
+    Rect work{};
+    bool primary = false;
+};
+
+inline constexpr std::uint32_t MONITOR_DEFAULTTONULL = 0;
+inline constexpr std::uint32_t MONITOR_DEFAULTTOPRIMARY = 1;
+inline constexpr std::uint32_t MONITOR_DEFAULTTONEAREST = 2;
+
 // How far a window manager's frame reaches beyond a window's client area on each side, in pixels.
 struct FrameExtents {
     int left = 0;
@@ -60,6 +72,7 @@ inline constexpr int RASTERCAPS = 38;
 inline constexpr int SIZEPALETTE = 104;
 inline constexpr int RC_PALETTE = 0x100;
 inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
+inline constexpr std::uint32_t BLACKNESS = 0x00000042;
 inline constexpr std::uint32_t PICTYPE_BITMAP = 1;
 inline constexpr std::uint32_t CLR_INVALID = 0xFFFFFFFF;
 

@@ -2,6 +2,7 @@
 // The window system: the cursor, the desktop and top-level windows, device contexts of windows,
 // z-order, window longs and window procedures. Shaped after the user32 calls of the same names.
 #include <cstdint>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -43,6 +44,13 @@ public:
     virtual std::uint32_t GetWindowThreadProcessId(Handle hwnd, std::uint32_t* processId) = 0;
     virtual std::uint32_t GetCurrentProcessId() = 0;
     virtual bool GetWindowRect(Handle hwnd, Rect& rect) = 0;
+
+    // Monitors, in screen pixels. The monitor a rectangle overlaps most; when it overlaps none,
+    // what `flags` asks for (MONITOR_DEFAULTTONULL gives 0).
+    virtual Handle MonitorFromRect(const Rect& rect, std::uint32_t flags) = 0;
+    virtual bool GetMonitorInfo(Handle monitor, MonitorInfo& info) = 0;
+    // Every monitor the desktop shows.
+    virtual std::vector<Handle> EnumDisplayMonitors() = 0;
 };
 
 }  // namespace platform

@@ -70,6 +70,33 @@ TEST_P(SoftGraphicsTest, ACaptureHoldsTheScreenAndBlackBeyondIt) {
     EXPECT_EQ(gdi.liveObjects(), 0u);
 }
 
+TEST_P(SoftGraphicsTest, PatBltBlackensPartOfACaptureAndKeepsTheRest) {
+    CountingScreen screen(100, 80, GetParam());
+    SoftGraphics gdi(screen);
+    const Handle screenDc = gdi.createScreenDC();
+    const Handle memory = gdi.CreateCompatibleDC(screenDc);
+    const Handle bitmap = gdi.CreateCompatibleBitmap(screenDc, 10, 8);
+    const Handle previous = gdi.SelectObject(memory, bitmap);
+    ASSERT_TRUE(gdi.BitBlt(memory, 0, 0, 10, 8, screenDc, 20, 30, SRCCOPY));
+    EXPECT_TRUE(gdi.PatBlt(memory, 6, 4, 10, 10, BLACKNESS));  // reaches past the bitmap: clipped
+    EXPECT_FALSE(gdi.PatBlt(screenDc, 0, 0, 1, 1, BLACKNESS)) << "the screen is not drawn on";
+    EXPECT_FALSE(gdi.PatBlt(memory, 0, 0, 1, 1, SRCCOPY)) << "only black is asked for";
+    gdi.SelectObject(memory, previous);
+    gdi.DeleteDC(memory);
+    gdi.releaseScreenDC(screenDc);
+    auto pixels = gdi.bitmapPixels(bitmap);
+    ASSERT_TRUE(pixels);
+    int x0 = 0, y0 = 0;
+    EXPECT_FALSE(gdi.screenOrigin(bitmap, x0, y0)) << "no longer the screen alone";
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(pixels->row(y)[x - pixels->originX],
+                      x >= 6 && y >= 4 ? 0u : CountingScreen::colour(20 + x, 30 + y))
+                << x << "," << y;
+    EXPECT_TRUE(gdi.DeleteObject(bitmap));
+    EXPECT_EQ(gdi.liveObjects(), 0u);
+}
+
 TEST_P(SoftGraphicsTest, OnlyThePartLookedAtIsRead) {
     CountingScreen screen(100, 80, GetParam());
     SoftGraphics gdi(screen);

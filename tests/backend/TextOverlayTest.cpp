@@ -122,3 +122,28 @@ TEST_F(TextOverlayTest, BlendsOverAnyPictureClipsAtEveryEdgeAndWritesTheSurfaces
 }
 
 }  // namespace
+
+namespace {
+
+// At any DPI the overlay font has the pixel size the font has at 96: its metrics equal those of
+// the font itself at 96 DPI.
+TEST(OverlayFont, KeepsThePixelSizeOfNinetySixDpi) {
+    using platform::linux_::overlayFont;
+    const auto app = backendtest::startQtApplication();
+    for (const double points : {9.0, 10.0, 11.0}) {
+        QFont font(QStringLiteral("Sans Serif"));
+        font.setPointSizeF(points);
+        EXPECT_EQ(overlayFont(font, 96.0), font) << points << " pt at 96 DPI is left as it is";
+        for (const double dpi : {120.0, 144.0, 192.0}) {
+            const QFont scaled = overlayFont(font, dpi);
+            // The pixel size the toolkit will make of it at that DPI.
+            const double pixels = scaled.pixelSize() > 0 ? scaled.pixelSize() : scaled.pointSizeF() * dpi / 72.0;
+            EXPECT_NEAR(pixels, points * 96.0 / 72.0, 1e-9) << points << " pt at " << dpi << " DPI";
+        }
+    }
+    QFont pixelFont(QStringLiteral("Sans Serif"));
+    pixelFont.setPixelSize(13);
+    EXPECT_EQ(overlayFont(pixelFont, 192.0), pixelFont) << "a font sized in pixels does not grow";
+}
+
+}  // namespace

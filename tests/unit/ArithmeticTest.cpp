@@ -64,6 +64,8 @@ TEST(CheckedArithmetic, SixteenBitSubtractionOverflowThrows) {
 TEST(CheckedArithmetic, ThirtyTwoBitOverflowThrows) {
     EXPECT_EQ(base::sub32(1920, 216), 1704);
     EXPECT_THROW(base::sub32(INT32_MIN, 1), base::OverflowError);
+    EXPECT_EQ(base::add32(2800, 400), 3200);
+    EXPECT_THROW(base::add32(INT32_MAX, 1), base::OverflowError);
     EXPECT_THROW(base::mul32(65536, 32768), base::OverflowError);
     EXPECT_EQ(base::mul32(-65536, 32768), INT32_MIN);
 }

@@ -70,6 +70,35 @@ TEST_F(Win32Forms, OuterGeometryIsTheWindowRectangleInTwips) {
     EXPECT_EQ(r.bottom - r.top, 280);
 }
 
+TEST_F(Win32Forms, MinimisedTheGeometryIsTheOneItComesBackTo) {
+    const auto form = create();
+    const HWND hwnd = hwndOf(*form);
+    ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    ::SetWindowPos(hwnd, nullptr, 133, 144, 260, 270, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(hwnd, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(hwnd)) << "test set-up: the window is minimised";
+    EXPECT_EQ(form->WindowState(), platform::WINDOW_MINIMIZED);
+    EXPECT_EQ(form->Left(), 133.0f * 15);
+    EXPECT_EQ(form->Top(), 144.0f * 15);
+    EXPECT_EQ(form->Width(), 260.0f * 15);
+    EXPECT_EQ(form->Height(), 270.0f * 15);
+}
+
+TEST_F(Win32Forms, ADpiChangeKeepsThePixelSizeAtTheSuggestedPlace) {
+    const auto form = create();
+    const HWND hwnd = hwndOf(*form);
+    ::SetWindowPos(hwnd, nullptr, 40, 50, 230, 240, SWP_NOZORDER | SWP_NOACTIVATE);
+    // What the system sends when the window reaches a monitor at 150 %: a rectangle scaled for it.
+    RECT suggested{300, 200, 300 + 345, 200 + 360};
+    ::SendMessageW(hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, 300);
+    EXPECT_EQ(r.top, 200);
+    EXPECT_EQ(r.right - r.left, 230);
+    EXPECT_EQ(r.bottom - r.top, 240);
+}
+
 TEST_F(Win32Forms, TheWindowHasTheFormsClientSizeAndTitle) {
     const auto form = create("Nagy\xC3\xADt\xC3\xB3");
     const HWND hwnd = hwndOf(*form);

@@ -122,6 +122,8 @@ TEST(ProgramFile, ItsManifestAsksForDevicePixelsAndUtf8) {
     const std::string text(manifest.begin(), manifest.end());
     EXPECT_NE(text.find("<dpiAware"), std::string::npos);
     EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos);
+    // A monitor whose scale differs from the system's still gets device pixels.
+    EXPECT_NE(text.find(">PerMonitorV2, PerMonitor, system</dpiAwareness>"), std::string::npos);
     EXPECT_NE(text.find(">UTF-8</activeCodePage>"), std::string::npos);
 }
 

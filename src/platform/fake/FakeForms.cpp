@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/Arithmetic.h"
+#include "platform/soft/DpiChange.h"
 
 namespace platform::fake {
 
@@ -76,7 +77,9 @@ void FakeForm::resizeClient(int width, int height) {
 
 void FakeForm::syncWindowRect() {
     if (FakeWindow* w = windows_.window(hwnd_)) {
-        w->rect = Rect{left_, top_, left_ + outerWidth(), top_ + outerHeight()};
+        // Minimised, the window system's rectangle is the icon's, as on Windows.
+        w->rect = state_ == WINDOW_MINIMIZED ? Rect{0, 0, 160, 24}
+                                             : Rect{left_, top_, left_ + outerWidth(), top_ + outerHeight()};
     }
 }
 
@@ -121,7 +124,15 @@ void FakeForm::setWindowState(int state) {
     // Shown again after being minimized: everything is painted anew.
     if (state_ == WINDOW_MINIMIZED && state != WINDOW_MINIMIZED) frame_.invalidate();
     state_ = state;
+    syncWindowRect();
     raiseResize();
+}
+
+void FakeForm::dpiChanged(const Rect& suggested) {
+    const Rect placed = soft::keepPixelSize(Rect{left_, top_, left_ + outerWidth(), top_ + outerHeight()}, suggested);
+    left_ = placed.left;
+    top_ = placed.top;
+    userResize(placed.right - placed.left, placed.bottom - placed.top);
 }
 
 bool FakeForm::close() {

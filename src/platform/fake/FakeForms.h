@@ -62,6 +62,8 @@ public:
     // Dragging a frame edge: the outer size in pixels.
     void userResize(int outerWidth, int outerHeight);
     void setWindowState(int state);
+    // The monitor's DPI changed and the system suggests this outer rectangle, in pixels.
+    void dpiChanged(const Rect& suggested);
     // Closing; false when the handler cancelled.
     bool close();
 

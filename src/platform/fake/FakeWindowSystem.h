@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/WindowSystem.h"
+#include "platform/soft/MonitorLayout.h"
 #include "platform/soft/SoftGraphics.h"
 #include "platform/soft/WindowProcChain.h"
 
@@ -48,6 +49,8 @@ public:
     // Sends a message through the window's current procedure, as the system would.
     LResult sendMessage(Handle hwnd, std::uint32_t message, WParam wParam, LParam lParam);
     int openDeviceContexts() const { return openDCs_; }
+    // The desktop's monitors; the first one is primary unless another is marked.
+    void setMonitors(std::vector<MonitorInfo> monitors) { monitors_.set(std::move(monitors), 0, 0); }
 
     bool GetCursorPos(Point& point) override;
     bool SetCursorPos(int x, int y) override;
@@ -64,6 +67,9 @@ public:
     std::uint32_t GetWindowThreadProcessId(Handle hwnd, std::uint32_t* processId) override;
     std::uint32_t GetCurrentProcessId() override { return ownProcessId_; }
     bool GetWindowRect(Handle hwnd, Rect& rect) override;
+    Handle MonitorFromRect(const Rect& rect, std::uint32_t flags) override { return monitors_.fromRect(rect, flags); }
+    bool GetMonitorInfo(Handle monitor, MonitorInfo& info) override { return monitors_.info(monitor, info); }
+    std::vector<Handle> EnumDisplayMonitors() override { return monitors_.handles(); }
 
     static constexpr Handle kDesktop = 0x10010;
 
@@ -79,6 +85,7 @@ private:
     soft::WindowProcChain procedures_;
     Handle nextWindow_ = 0x20000;
     int openDCs_ = 0;
+    soft::MonitorLayout monitors_;
 };
 
 }  // namespace platform::fake

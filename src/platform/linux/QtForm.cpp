@@ -52,7 +52,17 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
 
     // The window manager's frame is known before the window is shown, so that the outer size
     // read at start-up is the size the user will see.
-    expectedFrame_ = windows_.requestFrameExtents(hwnd_).value_or(FrameExtents{});
+    const std::optional<FrameExtents> answered = windows_.requestFrameExtents(hwnd_);
+    frameKnown_ = answered.has_value();
+    expectedFrame_ = answered.value_or(FrameExtents{});
+    designWidth_ = design.clientWidth;
+    designHeight_ = design.clientHeight;
+    // Some window managers never answer the request, others answer late (busy, or started
+    // after the program): the frame is then learned when the window is framed.
+    if (!frameKnown_) {
+        frameWatch_ = std::make_unique<FrameWatch>(
+            widget_.get(), hwnd_, static_cast<std::uint32_t>(windows_.frameExtentsAtom()), [this] { learnFrame(); });
+    }
 
     gone_ = std::make_unique<WindowGone>(hwnd_, [this] { windowDestroyed(); });
 
@@ -242,18 +252,47 @@ void QtForm::setClientSize(int width, int height) {
     send(WM_SIZE, 0, pointParam(widget_->width(), widget_->height()));
 }
 
+void QtForm::learnFrame(bool fromParent) {
+    if (frameKnown_ || windowGone_) return;
+    std::optional<FrameExtents> learned = windows_.frameExtents(hwnd_);
+    if (!learned && !fromParent) {
+        // Right after the reparenting the frame may not have its final shape: the window
+        // manager's own word is waited for a moment before the parent's geometry counts.
+        if (windows_.parentFrame(hwnd_)) QTimer::singleShot(500, widget_.get(), [this] { learnFrame(true); });
+        return;
+    }
+    if (!learned) learned = windows_.parentFrame(hwnd_);
+    if (!learned) return;
+    frameKnown_ = true;
+    expectedFrame_ = *learned;
+    // The minimum taken at start-up was the client alone; held in outer terms it is the client's
+    // size at creation within whatever frame.
+    widget_->setMinimumSize(designWidth_, designHeight_);
+    const FrameExtents& f = *learned;
+    if (askedWidth_ || askedHeight_) {
+        setClientSize(askedWidth_ ? *askedWidth_ - f.left - f.right : widget_->width(),
+                      askedHeight_ ? *askedHeight_ - f.top - f.bottom : widget_->height());
+    }
+    if (askedLeft_ && askedTop_)
+        widget_->setGeometry(*askedLeft_ + f.left, *askedTop_ + f.top, widget_->width(), widget_->height());
+}
+
 void QtForm::setWidth(float twips) {
+    if (!frameKnown_) askedWidth_ = base::twipsToPixels(twips);
     const FrameExtents f = frame();
     setClientSize(base::twipsToPixels(twips) - f.left - f.right, widget_->height());
 }
 
 void QtForm::setHeight(float twips) {
+    if (!frameKnown_) askedHeight_ = base::twipsToPixels(twips);
     const FrameExtents f = frame();
     setClientSize(widget_->width(), base::twipsToPixels(twips) - f.top - f.bottom);
 }
 
 float QtForm::Left() const {
-    if (widget_->isVisible()) {
+    // A minimised window is unmapped, and where its frame is then is the window manager's
+    // business: the geometry kept for it is the one it comes back to.
+    if (widget_->isVisible() && WindowState() != WINDOW_MINIMIZED) {
         Rect rect;
         if (windows_.GetWindowRect(hwnd_, rect)) return base::pixelsToTwips(rect.left);
     }
@@ -261,7 +300,7 @@ float QtForm::Left() const {
 }
 
 float QtForm::Top() const {
-    if (widget_->isVisible()) {
+    if (widget_->isVisible() && WindowState() != WINDOW_MINIMIZED) {
         Rect rect;
         if (windows_.GetWindowRect(hwnd_, rect)) return base::pixelsToTwips(rect.top);
     }
@@ -269,6 +308,10 @@ float QtForm::Top() const {
 }
 
 void QtForm::moveOuterTo(int left, int top) {
+    if (!frameKnown_) {
+        askedLeft_ = left;
+        askedTop_ = top;
+    }
     // The client area is placed, with the frame the window manager gives it around: before the
     // window is first shown Qt does not know that frame, and would put the client where the
     // frame's corner belongs.

@@ -7,11 +7,13 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/EventGuard.h"
 #include "platform/FormToolkit.h"
 #include "platform/linux/FormWidget.h"
+#include "platform/linux/FrameWatch.h"
 #include "platform/linux/WindowGone.h"
 #include "platform/linux/ViewBuffer.h"
 #include "platform/linux/X11Display.h"
@@ -88,6 +90,9 @@ private:
     void wake();
     // The pointer's poll at rest has answered: a move shows now, else the next poll is asked.
     void pointerPolled();
+    // Once the frame is known after all: what was asked for in outer terms is applied in them.
+    // `fromParent`: the reparenting parent's geometry counts when the window manager tells none.
+    void learnFrame(bool fromParent = false);
 
     FormEvents& events_;
     X11Display& display_;
@@ -103,6 +108,13 @@ private:
     std::string notice_;
     soft::ViewFrame frame_;
     FrameExtents expectedFrame_;
+    // Whether the window manager told the frame before the window was shown; until it tells,
+    // the outer geometry asked for is kept.
+    bool frameKnown_ = false;
+    std::optional<int> askedWidth_, askedHeight_, askedLeft_, askedTop_;
+    int designWidth_ = 0;
+    int designHeight_ = 0;
+    std::unique_ptr<FrameWatch> frameWatch_;
     bool sizeWrite_ = false;
     std::unique_ptr<WindowGone> gone_;
     bool windowGone_ = false;

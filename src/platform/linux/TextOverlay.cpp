@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 #include <algorithm>
 #include <cstdint>
@@ -44,6 +45,27 @@ std::uint32_t scaleChannels(std::uint32_t pixel, std::uint32_t factor) {
 
 }  // namespace
 
+QFont overlayFont(const QFont& font, double dpi) {
+    // The texts stand at fixed pixel offsets in a band of fixed height; a font that grew with
+    // the DPI ran out of the band and into the other text. So the font keeps the pixel size it
+    // has at 96 DPI, and at 96 it is left exactly as it is.
+    if (dpi <= 0 || dpi == kReferenceDpi || font.pointSizeF() <= 0) return font;
+    QFont scaled(font);
+    const double pixels = font.pointSizeF() * kReferenceDpi / 72.0;
+    if (pixels == static_cast<double>(static_cast<int>(pixels))) {
+        scaled.setPixelSize(static_cast<int>(pixels));
+    } else {
+        scaled.setPointSizeF(font.pointSizeF() * kReferenceDpi / dpi);
+    }
+    return scaled;
+}
+
+QFont overlayFont() {
+    // Fonts are made for the primary screen's logical DPI (Xft.dpi, or QT_FONT_DPI).
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return overlayFont(QApplication::font(), screen != nullptr ? screen->logicalDotsPerInchY() : kReferenceDpi);
+}
+
 TextOverlay::Stamp TextOverlay::stampOf(const QImage& image) const {
     Stamp stamp;
     // The outline extends the text by its width on every side; the text's own corner stays put.
@@ -79,10 +101,10 @@ std::optional<QImage> TextImages::make(const std::string& text) {
         fontsReady_ = true;
         return image;
     }
-    if (fontsReady_) return renderText(QApplication::font(), text);
+    if (fontsReady_) return renderText(overlayFont(), text);
     // The font configuration is read on first use, which takes tens of milliseconds: the first
     // texts are made on another thread while the picture is shown without them.
-    starting_.emplace(text, std::async(std::launch::async, renderText, QApplication::font(), text));
+    starting_.emplace(text, std::async(std::launch::async, renderText, overlayFont(), text));
     return std::nullopt;
 }
 

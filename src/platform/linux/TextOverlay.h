@@ -19,6 +19,13 @@
 
 namespace platform::linux_ {
 
+inline constexpr double kReferenceDpi = 96.0;
+
+// The overlay's font: `font` with the pixel size it has at 96 DPI, when fonts are made for `dpi`.
+QFont overlayFont(const QFont& font, double dpi);
+// The toolkit's default font so, for the DPI its fonts are made for.
+QFont overlayFont();
+
 // The picture of a text, white letters with a dark outline on a transparent ground, in
 // premultiplied ARGB: made once per text by whoever keeps it.
 class TextImages {

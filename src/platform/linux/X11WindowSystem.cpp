@@ -1,5 +1,7 @@
 #include "platform/linux/X11WindowSystem.h"
 
+#include "platform/linux/X11Monitors.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,6 +85,34 @@ std::optional<FrameExtents> X11WindowSystem::frameExtents(Handle hwnd) {
     if (values.size() < 4) return std::nullopt;
     return FrameExtents{static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
                         static_cast<int>(values[3])};
+}
+
+std::optional<FrameExtents> X11WindowSystem::parentFrame(Handle hwnd) {
+    X11ErrorTrap trap(display_.get());
+    ::Window frame = hwnd;
+    // Up to the child of the root: the window manager's outermost frame.
+    for (;;) {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display_.get(), frame, &root, &parent, &children, &count)) return std::nullopt;
+        if (children != nullptr) XFree(children);
+        if (parent == 0 || parent == root) break;
+        frame = parent;
+    }
+    if (frame == hwnd) return std::nullopt;
+    XWindowAttributes client{}, outer{};
+    if (!XGetWindowAttributes(display_.get(), hwnd, &client) || !XGetWindowAttributes(display_.get(), frame, &outer)) {
+        return std::nullopt;
+    }
+    int x = 0, y = 0;
+    ::Window child = 0;
+    XTranslateCoordinates(display_.get(), hwnd, frame, 0, 0, &x, &y, &child);
+    if (!trap.succeeded()) return std::nullopt;
+    const int left = x + outer.border_width, top = y + outer.border_width;
+    const int right = outer.width + 2 * outer.border_width - client.width - left;
+    const int bottom = outer.height + 2 * outer.border_width - client.height - top;
+    if (left < 0 || top < 0 || right < 0 || bottom < 0) return std::nullopt;
+    return FrameExtents{left, right, top, bottom};
 }
 
 std::optional<FrameExtents> X11WindowSystem::requestFrameExtents(Handle hwnd) {
@@ -277,10 +307,31 @@ bool X11WindowSystem::GetWindowRect(Handle hwnd, Rect& rect) {
     int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(display_.get(), hwnd, display_.root(), 0, 0, &x, &y, &child);
-    const FrameExtents frame = frameExtents(hwnd).value_or(FrameExtents{});
+    std::optional<FrameExtents> reported = frameExtents(hwnd);
+    if (!reported) reported = parentFrame(hwnd);
+    const FrameExtents frame = reported.value_or(FrameExtents{});
     rect = Rect{x - frame.left, y - frame.top, x + attributes.width + frame.right,
                 y + attributes.height + frame.bottom};
     return trap.succeeded();
+}
+
+void X11WindowSystem::refreshMonitors() {
+    if (!monitorChanges_)
+        monitorChanges_ = std::make_unique<MonitorChanges>(display_, [this] { monitorsKnown_ = false; });
+    if (monitorsKnown_) return;
+    monitorsKnown_ = true;
+    monitors_.set(queryMonitors(display_), DisplayWidth(display_.get(), display_.screen()),
+                  DisplayHeight(display_.get(), display_.screen()));
+}
+
+Handle X11WindowSystem::MonitorFromRect(const Rect& rect, std::uint32_t flags) {
+    refreshMonitors();
+    return monitors_.fromRect(rect, flags);
+}
+
+std::vector<Handle> X11WindowSystem::EnumDisplayMonitors() {
+    refreshMonitors();
+    return monitors_.handles();
 }
 
 }  // namespace platform::linux_

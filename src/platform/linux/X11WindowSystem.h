@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/WindowSystem.h"
 #include "platform/linux/X11Changes.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/X11Monitors.h"
+#include "platform/soft/MonitorLayout.h"
 #include "platform/soft/SoftGraphics.h"
 #include "platform/soft/WindowProcChain.h"
 
@@ -29,6 +32,10 @@ public:
 
     // The window manager's frame around a client window, as it reports it.
     std::optional<FrameExtents> frameExtents(Handle hwnd);
+    // The frame as the window's reparenting parent shows it, for a window manager that does not
+    // report it; nothing while the window is not reparented.
+    std::optional<FrameExtents> parentFrame(Handle hwnd);
+    Atom frameExtentsAtom() const { return netFrameExtents_; }
     // Asks the window manager what frame a window that is not yet shown will get, waiting a
     // moment for the answer; nothing when no window manager answers.
     std::optional<FrameExtents> requestFrameExtents(Handle hwnd);
@@ -67,8 +74,13 @@ public:
     std::uint32_t GetWindowThreadProcessId(Handle hwnd, std::uint32_t* processId) override;
     std::uint32_t GetCurrentProcessId() override;
     bool GetWindowRect(Handle hwnd, Rect& rect) override;
+    // The monitors are asked for once, and again after RandR reports a change.
+    Handle MonitorFromRect(const Rect& rect, std::uint32_t flags) override;
+    bool GetMonitorInfo(Handle monitor, MonitorInfo& info) override { return monitors_.info(monitor, info); }
+    std::vector<Handle> EnumDisplayMonitors() override;
 
 private:
+    void refreshMonitors();
     struct OwnWindow {
         std::int32_t otherExStyle = 0;  // extended style bits X has no counterpart for
     };
@@ -91,6 +103,9 @@ private:
     std::map<Handle, OwnWindow> own_;
     soft::WindowProcChain procedures_;
     std::function<std::optional<Point>()> pointerSource_;
+    soft::MonitorLayout monitors_;
+    bool monitorsKnown_ = false;
+    std::unique_ptr<MonitorChanges> monitorChanges_;
     Atom netWmState_;
     Atom netWmStateAbove_;
     Atom netActiveWindow_;

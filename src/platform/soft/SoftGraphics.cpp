@@ -266,6 +266,25 @@ unsigned SoftGraphics::RealizePalette(Handle hdc) {
     return palette == nullptr ? 0 : static_cast<unsigned>(palette->entries.size());
 }
 
+bool SoftGraphics::PatBlt(Handle hdc, int x, int y, int width, int height, std::uint32_t rop) {
+    DeviceContext* dc = find<DeviceContext>(hdc);
+    if (rop != BLACKNESS || dc == nullptr || dc->screen) return false;
+    Bitmap* target = find<Bitmap>(dc->bitmap);
+    if (target == nullptr) return false;
+    // The screen's pixels are fetched first: the bitmap no longer shows the screen alone.
+    fill(dc->bitmap, *target, PixelBounds{0, 0, target->width, target->height});
+    detachView(*target);
+    if (viewOwner_ != 0 && find<Bitmap>(viewOwner_) == target) viewOwner_ = 0;
+    target->fromScreen = false;
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + width, target->width), y1 = std::min(y + height, target->height);
+    for (int row = y0; row < y1; ++row) {
+        std::uint32_t* pixels = target->pixels.get() + static_cast<std::ptrdiff_t>(row) * target->width;
+        if (x0 < x1) std::fill(pixels + x0, pixels + x1, 0u);
+    }
+    return true;
+}
+
 bool SoftGraphics::BitBlt(Handle dest, int x, int y, int width, int height, Handle source, int sourceX, int sourceY,
                           std::uint32_t rop) {
     DeviceContext* to = find<DeviceContext>(dest);

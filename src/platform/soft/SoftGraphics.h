@@ -48,6 +48,7 @@ public:
     Handle CreatePalette(const LogPalette& palette) override;
     Handle SelectPalette(Handle hdc, Handle palette, bool forceBackground) override;
     unsigned RealizePalette(Handle hdc) override;
+    bool PatBlt(Handle hdc, int x, int y, int width, int height, std::uint32_t rop) override;
     bool BitBlt(Handle dest, int x, int y, int width, int height, Handle source, int sourceX, int sourceY,
                 std::uint32_t rop) override;
     std::uint32_t GetPixel(Handle hdc, int x, int y) override;

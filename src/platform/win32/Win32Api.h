@@ -20,6 +20,7 @@
 
 #undef AppendMenu
 #undef CallWindowProc
+#undef GetMonitorInfo
 #undef GetWindowLongPtr
 #undef SetWindowLongPtr
 #undef RegOpenKeyEx

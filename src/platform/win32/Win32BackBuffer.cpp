@@ -6,11 +6,27 @@
 
 namespace platform::win32 {
 
+int heightAtNinetySixDpi(int height, int dpi) {
+    if (dpi <= 0 || dpi == 96) return height;
+    const double halfPoints = std::round(2.0 * std::abs(height) * 72.0 / dpi);
+    const int pixels = static_cast<int>(std::lround(halfPoints / 2.0 * 96.0 / 72.0));
+    return height < 0 ? -pixels : pixels;
+}
+
 std::unique_ptr<BackBuffer> BackBuffer::create(HWND window, int width, int height) {
     std::unique_ptr<BackBuffer> buffer(new BackBuffer());
     {
         const OwnedWindowDc windowDc(window);
         if (windowDc.get() == nullptr) return nullptr;
+        // The texts stand at fixed pixel offsets in a band of fixed height: at another DPI the
+        // font keeps the pixel size it has at 96, so that it fits the band as it does there.
+        const int dpi = ::GetDeviceCaps(windowDc.get(), LOGPIXELSY);
+        LOGFONTW font{};
+        if (dpi != 96 && ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == sizeof font) {
+            font.lfHeight = heightAtNinetySixDpi(font.lfHeight, dpi);
+            font.lfWidth = 0;
+            buffer->font_.reset(::CreateFontIndirectW(&font));
+        }
         buffer->dc_ = MemoryDc(windowDc.get());
         buffer->bitmap_.reset(::CreateCompatibleBitmap(windowDc.get(), width, height));
     }
@@ -99,7 +115,8 @@ void BackBuffer::drawText(float atX, float atY, const std::string& text) {
     HDC dc = dc_.get();
     const int x = static_cast<int>(std::floor(atX));
     const int y = static_cast<int>(std::floor(atY));
-    const Selection font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    const Selection font(
+        dc, font_.get() != nullptr ? static_cast<HGDIOBJ>(font_.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     // A dark outline under white letters: readable over any picture.

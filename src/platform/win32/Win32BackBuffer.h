@@ -12,6 +12,11 @@
 
 namespace platform::win32 {
 
+// The character height, in logical units (negative: of the letters without leading), that a
+// font of height `height` made for `dpi` has at 96 DPI. The stock fonts' heights are whole
+// pixels rounded from a size in points, taken back to the nearest half point first.
+int heightAtNinetySixDpi(int height, int dpi);
+
 class BackBuffer {
 public:
     // A black picture of this size for the window; nothing when GDI cannot make one.
@@ -34,6 +39,8 @@ private:
 
     int width_ = 0;
     int height_ = 0;
+    // The texts' font where the system's DPI is not 96; otherwise the stock one is used.
+    OwnedGdiObject<HFONT> font_;
     OwnedGdiObject<HBITMAP> bitmap_;
     MemoryDc dc_;
     std::optional<Selection> selected_;  // goes first, so the bitmap is out before both are deleted

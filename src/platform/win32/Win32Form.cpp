@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "base/Arithmetic.h"
+#include "platform/soft/DpiChange.h"
 #include "platform/win32/Win32Toolkit.h"
 #include "platform/win32/Win32BackBuffer.h"
 
@@ -11,6 +12,7 @@ namespace platform::win32 {
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = 0;
 
@@ -131,6 +133,17 @@ LResult Win32Form::handleMessage(std::uint32_t message, WParam wParam, LParam lP
             if (cancel == 0 || !guard_.open()) ::DestroyWindow(windowOf(hwnd_));
             return 0;
         }
+        case kDpiChanged: {
+            // Per-monitor DPI: the system suggests a rectangle scaled for the new monitor.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            if (suggested == nullptr || hwnd_ == 0) return 0;
+            const Rect placed = soft::keepPixelSize(
+                outerRect(), Rect{suggested->left, suggested->top, suggested->right, suggested->bottom});
+            ::SetWindowPos(windowOf(hwnd_), nullptr, placed.left, placed.top, placed.right - placed.left,
+                           placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            frame_.invalidate();
+            return 0;
+        }
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
@@ -208,29 +221,45 @@ void Win32Form::setCaption(const std::string& caption) {
     ::DefWindowProcW(windowOf(hwnd_), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-float Win32Form::Width() const {
+Rect Win32Form::outerRect() const {
+    HWND hwnd = windowOf(hwnd_);
     RECT r{};
-    ::GetWindowRect(windowOf(hwnd_), &r);
+    if (::IsIconic(hwnd)) {
+        // A minimised window's own rectangle is its icon's: the geometry that counts is the
+        // one it comes back to.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        if (::GetWindowPlacement(hwnd, &placement)) {
+            r = placement.rcNormalPosition;
+            // Given in workspace coordinates, from the monitor's work area, unless a tool window.
+            if ((::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0) {
+                MONITORINFO monitor{};
+                monitor.cbSize = sizeof monitor;
+                if (::GetMonitorInfoW(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) {
+                    ::OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left,
+                                 monitor.rcWork.top - monitor.rcMonitor.top);
+                }
+            }
+            return Rect{r.left, r.top, r.right, r.bottom};
+        }
+    }
+    ::GetWindowRect(hwnd, &r);
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+float Win32Form::Width() const {
+    const Rect r = outerRect();
     return base::pixelsToTwips(r.right - r.left);
 }
 
 float Win32Form::Height() const {
-    RECT r{};
-    ::GetWindowRect(windowOf(hwnd_), &r);
+    const Rect r = outerRect();
     return base::pixelsToTwips(r.bottom - r.top);
 }
 
-float Win32Form::Left() const {
-    RECT r{};
-    ::GetWindowRect(windowOf(hwnd_), &r);
-    return base::pixelsToTwips(r.left);
-}
+float Win32Form::Left() const { return base::pixelsToTwips(outerRect().left); }
 
-float Win32Form::Top() const {
-    RECT r{};
-    ::GetWindowRect(windowOf(hwnd_), &r);
-    return base::pixelsToTwips(r.top);
-}
+float Win32Form::Top() const { return base::pixelsToTwips(outerRect().top); }
 
 void Win32Form::resizeOuter(int width, int height) {
     if (hwnd_ == 0) return;

@@ -72,6 +72,8 @@ private:
     void tick();
     void present();
     void resizeOuter(int width, int height);
+    // The outer rectangle in screen pixels; while minimised, the normal one.
+    Rect outerRect() const;
     // The back buffer, the client area's size; false when there is none (minimized).
     bool prepareBuffer();
     bool routesEvents() const { return loaded_ && guard_.open() && hwnd_ != 0; }

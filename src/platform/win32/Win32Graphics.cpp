@@ -106,6 +106,10 @@ int Win32Graphics::GetDIBits(Handle hdc, Handle bitmap, int width, int height, s
     return rows;
 }
 
+bool Win32Graphics::PatBlt(Handle hdc, int x, int y, int width, int height, std::uint32_t rop) {
+    return ::PatBlt(fromHandle<HDC>(hdc), x, y, width, height, rop) != FALSE;
+}
+
 bool Win32Graphics::DeleteDC(Handle hdc) { return ::DeleteDC(fromHandle<HDC>(hdc)) != FALSE; }
 
 bool Win32Graphics::DeleteObject(Handle object) { return ::DeleteObject(fromHandle<HGDIOBJ>(object)) != FALSE; }

@@ -68,4 +68,32 @@ bool Win32WindowSystem::GetWindowRect(Handle hwnd, Rect& rect) {
     return ok != FALSE;
 }
 
+Handle Win32WindowSystem::MonitorFromRect(const Rect& rect, std::uint32_t flags) {
+    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    return toHandle(::MonitorFromRect(&r, flags));
+}
+
+bool Win32WindowSystem::GetMonitorInfo(Handle monitor, MonitorInfo& info) {
+    MONITORINFO native{};
+    native.cbSize = sizeof native;
+    if (!::GetMonitorInfoW(fromHandle<HMONITOR>(monitor), &native)) return false;
+    const RECT& m = native.rcMonitor;
+    const RECT& w = native.rcWork;
+    info = MonitorInfo{Rect{m.left, m.top, m.right, m.bottom}, Rect{w.left, w.top, w.right, w.bottom},
+                       (native.dwFlags & MONITORINFOF_PRIMARY) != 0};
+    return true;
+}
+
+std::vector<Handle> Win32WindowSystem::EnumDisplayMonitors() {
+    std::vector<Handle> monitors;
+    ::EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            reinterpret_cast<std::vector<Handle>*>(data)->push_back(toHandle(monitor));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 }  // namespace platform::win32

@@ -22,6 +22,9 @@ public:
     std::uint32_t GetWindowThreadProcessId(Handle hwnd, std::uint32_t* processId) override;
     std::uint32_t GetCurrentProcessId() override;
     bool GetWindowRect(Handle hwnd, Rect& rect) override;
+    Handle MonitorFromRect(const Rect& rect, std::uint32_t flags) override;
+    bool GetMonitorInfo(Handle monitor, MonitorInfo& info) override;
+    std::vector<Handle> EnumDisplayMonitors() override;
 };
 
 }  // namespace platform::win32

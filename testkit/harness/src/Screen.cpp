@@ -129,6 +129,15 @@ Image UniquePattern::image(int width, int height) {
     return image;
 }
 
+Image UniquePattern::tiled_image(int width, int height) {
+    if (height > 2048) throw std::invalid_argument("the unique pattern covers at most 2048 rows");
+    Image image{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) image.at(x, y) = tiled_colour(x, y);
+    }
+    return image;
+}
+
 void paint_root_background(Display* display, const Image& image) {
     require_rgb_visual(display);
     const int screen = DefaultScreen(display);

@@ -49,6 +49,9 @@ struct UniquePattern {
     static std::uint32_t colour(int x, int y);
     static std::optional<Point> position(std::uint32_t rgb);
     static Image image(int width, int height);
+    // For screens wider than the pattern: columns from 2048 on repeat it from column 0.
+    static std::uint32_t tiled_colour(int x, int y) { return colour(x % 2048, y); }
+    static Image tiled_image(int width, int height);
 };
 
 // Makes the image the root window's background and clears the root, so every part of the

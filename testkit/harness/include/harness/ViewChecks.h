@@ -64,9 +64,11 @@ public:
 
     // Puts the cursor at `cursor` and waits until the client area, above the bottom
     // `ignored_rows` (the key hint and the credit line), shows the screen of the unique pattern
-    // around it magnified `zoom` times, exactly.
+    // around it magnified `zoom` times, exactly. `model` replaces the pattern where the screen
+    // should show something else (black between monitors).
     ::testing::AssertionResult shows_magnified(Point cursor, int zoom, Point screen_size, int ignored_rows,
-                                               std::chrono::milliseconds poll = kDefaultPoll) const {
+                                               std::chrono::milliseconds poll = kDefaultPoll,
+                                               const ScreenModel& model = {}) const {
         const Rect client = desktop_.client_geometry(window_);
         const Magnification view{cursor, client.width, client.height, zoom};
         const Point origin = view.origin();
@@ -77,7 +79,7 @@ public:
                                                  << " overlaps the magnifier's window " << to_string(client);
         }
         desktop_.move_mouse(cursor);
-        const ScreenModel screen = pattern_screen(screen_size.x, screen_size.y);
+        const ScreenModel screen = model ? model : pattern_screen(screen_size.x, screen_size.y);
         const auto seen = wait_for_value(
             [&] { return compare_magnified(grab_screen(display_, client), view, screen, ignored_rows); },
             [](const std::string& mismatch) { return mismatch.empty(); }, timeout_, poll);

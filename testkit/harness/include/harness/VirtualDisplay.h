@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "harness/Process.h"
 #include "harness/TempDir.h"
@@ -33,6 +34,13 @@ public:
         // The default visual's class (X.h: 3 PseudoColor, 4 TrueColor, 5 DirectColor); -1 for
         // the server's choice.
         int visual_class = -1;
+        // When set, the display is a nested server (Xephyr) on a private Xvfb, with one screen
+        // of each size side by side, joined by Xinerama: monitors that programs reading
+        // Xinerama (Wine without XRandR) see, where they ignore RandR monitors. The display's
+        // width and height are then the screens' together.
+        std::vector<std::pair<int, int>> xinerama_screens = {};
+        // The window manager's command; openbox when empty.
+        std::vector<std::string> window_manager_command = {};
     };
 
     VirtualDisplay();
@@ -50,14 +58,28 @@ public:
     // toolkits nor the magnifier pick a Wayland session.
     EnvOverrides env() const;
 
+    // Starts the window manager of the options (or `command`), when none runs, and waits until
+    // it manages the screen; stops the one running.
+    void start_window_manager(const std::vector<std::string>& command = {});
+    void stop_window_manager();
+    // Splits the screen into these monitors (RandR monitors, as xrandr --setmonitor makes them),
+    // the first one primary; an empty list gives the whole screen back as one.
+    struct Monitor {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    void set_monitors(const std::vector<Monitor>& monitors);
+
 private:
     void start_server();
-    void start_window_manager();
+    // Starts an X server that takes "-displayfd 3"; returns its display name.
+    std::string spawn_server(std::vector<std::string> argv, const EnvOverrides& env, std::optional<Process>& server);
+    std::vector<std::string> monitor_names_;
+    std::optional<Process> host_server_;
 
     Options options_;
     TempDir home_;
     std::string name_;
-    std::optional<Process> server_;
+    std::optional<Process> server_;  // after the host: ended first
     std::optional<Process> window_manager_;
     XDisplayPtr connection_;  // last: closed first
 };
