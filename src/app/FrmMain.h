@@ -9,6 +9,7 @@
 #include "base/Zoom.h"
 #include "menu/ContextMenu.h"
 #include "platform/FormToolkit.h"
+#include "platform/ScreenStatus.h"
 #include "platform/Types.h"
 
 namespace winsvc {
@@ -87,8 +88,13 @@ private:
     ViewSource currentView();
     // The grid between enlarged pixels and the box around the centre one, at zoom 4 and above.
     void drawGrid(const ViewSource& view);
-    // The overlay texts of the pixel tools: the frozen marker and the information line.
-    void printPixelTexts(const ViewSource& view);
+    // The overlay texts of the pixel tools: the frozen marker and the information line, from the
+    // top; returns where the next line goes.
+    float printPixelTexts(const ViewSource& view);
+    // What the screen's source has to say (a Wayland sharing not given, ended, or not covering
+    // this monitor), from `top` down, in as many lines as the width needs.
+    void printScreenNotice(float top);
+    std::string screenNoticeText(platform::ScreenNotice notice) const;
     // The view's picture, enlarged, without anything drawn over it: width x height 0x00RRGGBB.
     std::vector<std::uint32_t> enlargedView(const ViewSource& view, std::int32_t width, std::int32_t height) const;
     void nudge(std::int32_t dx, std::int32_t dy);

@@ -113,7 +113,7 @@ void FrmMain::drawGrid(const ViewSource& view) {
     form.Line(left - 1, top - 1, left + mSize + 1, top + mSize + 1, true);
 }
 
-void FrmMain::printPixelTexts(const ViewSource& view) {
+float FrmMain::printPixelTexts(const ViewSource& view) {
     platform::Form& form = *mForm;
     float line = 2;
     if (frozen()) {
@@ -132,7 +132,9 @@ void FrmMain::printPixelTexts(const ViewSource& view) {
         form.setCurrentX(2);
         form.setCurrentY(line);
         form.Print(text);
+        line += 14;
     }
+    return line;
 }
 
 std::vector<std::uint32_t> FrmMain::enlargedView(const ViewSource& view, std::int32_t width,

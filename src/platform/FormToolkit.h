@@ -81,6 +81,8 @@ public:
     virtual void Line(float x1, float y1, float x2, float y2, bool box) = 0;
     // Draws one line of text with its top-left corner at (CurrentX, CurrentY), over what is there.
     virtual void Print(const std::string& text) = 0;
+    // The width, in pixels, that Print gives the text.
+    virtual float TextWidth(const std::string& text) const = 0;
 };
 
 struct AppVersion {

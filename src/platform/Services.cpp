@@ -28,5 +28,6 @@ Menus& menus() { return require(current.menus, "menus"); }
 FormToolkit& toolkit() { return require(current.toolkit, "toolkit"); }
 Clipboard& clipboard() { return require(current.clipboard, "clipboard"); }
 Dialogs& dialogs() { return require(current.dialogs, "dialogs"); }
+ScreenStatus& screenStatus() { return require(current.screenStatus, "screen status"); }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include "platform/Graphics.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "platform/ScreenStatus.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
 
@@ -22,6 +23,7 @@ struct Services {
     FormToolkit* toolkit = nullptr;
     Clipboard* clipboard = nullptr;
     Dialogs* dialogs = nullptr;
+    ScreenStatus* screenStatus = nullptr;
 };
 
 // Installs a set of services for the lifetime of the object and puts the previous set back after.
@@ -45,5 +47,6 @@ Menus& menus();
 FormToolkit& toolkit();
 Clipboard& clipboard();
 Dialogs& dialogs();
+ScreenStatus& screenStatus();
 
 }  // namespace platform

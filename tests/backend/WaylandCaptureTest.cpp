@@ -41,6 +41,11 @@ std::vector<std::uint32_t> readCanvas(const FrameCanvas& canvas, int x, int y, i
     return pixels;
 }
 
+StreamFrame frameOf(const std::vector<std::uint8_t>& bytes, int width, int height, int stride,
+                    StreamFormat format = StreamFormat::BGRx) {
+    return StreamFrame{bytes.data(), width, height, stride, format};
+}
+
 TEST(FrameCanvas, PlacesEachMonitorsFrameAtItsPositionAndLeavesTheRestBlack) {
     // Two monitors side by side, the right one lower and smaller.
     FrameCanvas canvas({{41, 0, 0, 4, 3}, {42, 4, 1, 2, 2}});
@@ -48,8 +53,9 @@ TEST(FrameCanvas, PlacesEachMonitorsFrameAtItsPositionAndLeavesTheRestBlack) {
     ASSERT_EQ(canvas.height(), 3);
     const auto left = bgrxFrame(4, 3, 0x100000, 4 * 4 + 8);  // rows padded beyond the width
     const auto right = bgrxFrame(2, 2, 0x200000, 2 * 4);
-    canvas.putFrame(0, left.data(), 4, 3, 4 * 4 + 8, StreamFormat::BGRx);
-    canvas.putFrame(1, right.data(), 2, 2, 2 * 4, StreamFormat::BGRA);
+    EXPECT_EQ(readCanvas(canvas, 0, 0, 6, 3), std::vector<std::uint32_t>(18, 0u));  // no frame yet: black
+    canvas.setFrame(0, frameOf(left, 4, 3, 4 * 4 + 8));
+    canvas.setFrame(1, frameOf(right, 2, 2, 2 * 4, StreamFormat::BGRA));
     const std::vector<std::uint32_t> expected = {
         0x100000, 0x100001, 0x100002, 0x100003, 0,        0,         // no monitor above the right one
         0x100100, 0x100101, 0x100102, 0x100103, 0x200000, 0x200001,  //
@@ -57,31 +63,48 @@ TEST(FrameCanvas, PlacesEachMonitorsFrameAtItsPositionAndLeavesTheRestBlack) {
     };
     EXPECT_EQ(readCanvas(canvas, 0, 0, 6, 3), expected);
     EXPECT_EQ(readCanvas(canvas, 3, 1, 2, 2), (std::vector<std::uint32_t>{0x100103, 0x200000, 0x100203, 0x200100}));
+    // Reads beyond the screen (a read racing a resize) are black, not out of bounds.
+    EXPECT_EQ(readCanvas(canvas, 5, 2, 2, 2), (std::vector<std::uint32_t>{0x200101, 0, 0, 0}));
+    canvas.setFrame(1, std::nullopt);  // its buffer went back to PipeWire
+    EXPECT_EQ(readCanvas(canvas, 4, 1, 1, 1).front(), 0u);
 }
 
 TEST(FrameCanvas, CutsFramesToTheirAreaAndToTheScreen) {
-    // A monitor left of and above the origin shows only its part on the screen; a frame larger
-    // than its stream's area (a resize not yet announced) is cut to the area.
+    // A monitor left of and above the origin shows only its part on the screen; a frame smaller
+    // than its stream's area (rows not in memory) leaves the rest black.
     FrameCanvas canvas({{1, -2, -1, 4, 3}, {2, 2, 0, 1, 2}});
     ASSERT_EQ(canvas.width(), 3);
     ASSERT_EQ(canvas.height(), 2);
     const auto first = bgrxFrame(4, 3, 0x010000, 16);
-    const auto second = bgrxFrame(3, 3, 0x020000, 12);
-    canvas.putFrame(0, first.data(), 4, 3, 16, StreamFormat::BGRx);
-    canvas.putFrame(1, second.data(), 3, 3, 12, StreamFormat::BGRx);
-    canvas.putFrame(7, second.data(), 3, 3, 12, StreamFormat::BGRx);  // no such stream: ignored
+    const auto second = bgrxFrame(1, 1, 0x020000, 4);
+    canvas.setFrame(0, frameOf(first, 4, 3, 16));
+    canvas.setFrame(1, frameOf(second, 1, 1, 4));
+    canvas.setFrame(7, frameOf(second, 1, 1, 4));  // no such stream: ignored
     EXPECT_EQ(readCanvas(canvas, 0, 0, 3, 2),
-              (std::vector<std::uint32_t>{0x010102, 0x010103, 0x020000, 0x010202, 0x010203, 0x020100}));
+              (std::vector<std::uint32_t>{0x010102, 0x010103, 0x020000, 0x010202, 0x010203, 0}));
 }
 
-TEST(FrameCanvas, MapsStreamPositionsToTheScreen) {
-    FrameCanvas canvas({{1, 0, 0, 1920, 1080}, {2, 1920, 200, 1280, 1024}});
+TEST(FrameCanvas, PlacesScaledMonitorsInTheirFramesPixels) {
+    // A logical layout: two monitors at scale 2 side by side, reported as 960x540 each, and one
+    // at scale 1.5 below them. Frames and the pointer come in real pixels.
+    FrameCanvas canvas({{1, 0, 0, 960, 540}, {2, 960, 0, 960, 540}, {3, 0, 540, 1280, 720}});
+    EXPECT_EQ(canvas.width(), 1920);  // before the formats are known: the reported sizes
+    canvas.setFrameSize(0, 1920, 1080);
+    canvas.setFrameSize(1, 1920, 1080);
+    canvas.setFrameSize(2, 1920, 1080);
+    EXPECT_EQ(canvas.width(), 3840);
+    EXPECT_EQ(canvas.height(), 1890);
     EXPECT_EQ(canvas.toScreen(1, 10, 20)->x, 1930);
-    EXPECT_EQ(canvas.toScreen(1, 10, 20)->y, 220);
-    EXPECT_EQ(canvas.toScreen(0, 5, 6)->x, 5);
-    EXPECT_FALSE(canvas.toScreen(2, 0, 0).has_value());
-    EXPECT_EQ(canvas.width(), 3200);
-    EXPECT_EQ(canvas.height(), 1224);
+    EXPECT_EQ(canvas.toScreen(2, 5, 6)->y, 816);  // 540 * 1.5 + 6
+    const auto pixels = bgrxFrame(3, 2, 0x300000, 12);
+    canvas.setFrame(1, frameOf(pixels, 3, 2, 12));
+    EXPECT_EQ(readCanvas(canvas, 1919, 1, 3, 1), (std::vector<std::uint32_t>{0, 0x300100, 0x300101}));
+    // The same size as reported: a physical layout, where nothing is scaled.
+    FrameCanvas physical({{1, 1920, 200, 1280, 1024}});
+    physical.setFrameSize(0, 1280, 1024);
+    EXPECT_EQ(physical.toScreen(0, 10, 20)->x, 1930);
+    EXPECT_EQ(physical.height(), 1224);
+    EXPECT_FALSE(physical.toScreen(1, 0, 0).has_value());
 }
 
 TEST(PixelFormats, EveryOfferedLayoutGivesTheSameViewPixel) {
@@ -97,7 +120,7 @@ TEST(PixelFormats, EveryOfferedLayoutGivesTheSameViewPixel) {
         convertPixels(format, pixel.data(), &converted, 1);
         EXPECT_EQ(converted, 0x123456u) << static_cast<int>(format);
         FrameCanvas canvas({{1, 0, 0, 1, 1}});
-        canvas.putFrame(0, pixel.data(), 1, 1, 4, format);
+        canvas.setFrame(0, frameOf(pixel, 1, 1, 4, format));
         EXPECT_EQ(readCanvas(canvas, 0, 0, 1, 1).front(), 0x123456u) << static_cast<int>(format);
     }
     EXPECT_EQ(pixelFormatFromSpa(SPA_VIDEO_FORMAT_BGRx), StreamFormat::BGRx);
@@ -133,8 +156,10 @@ TEST(CursorMetadata, GivesThePositionOfAValidCursorOnly) {
     cursor.id = 1;
     MetaBuffer tooSmall({{SPA_META_Cursor, sizeof cursor - 1, &cursor}});
     EXPECT_FALSE(cursorFromBuffer(tooSmall.buffer).has_value());
+    EXPECT_TRUE(hasCursorMeta(withCursor.buffer));
     MetaBuffer none({});
     EXPECT_FALSE(cursorFromBuffer(none.buffer).has_value());
+    EXPECT_FALSE(hasCursorMeta(none.buffer));  // says nothing of where the pointer is
     EXPECT_GE(cursorMetaSize(384, 384), 384u * 384u * 4u + sizeof(spa_meta_cursor));
 }
 

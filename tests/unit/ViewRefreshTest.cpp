@@ -4,8 +4,11 @@
 #include <ostream>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "StartedMagnifier.h"
+#include "app/NoticeLines.h"
 #include "base/Arithmetic.h"
 
 namespace {
@@ -296,5 +299,56 @@ INSTANTIATE_TEST_SUITE_P(ScreenTellsOrNot, ChangeDrivenPainting, ::testing::Valu
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "ScreenReportsChanges" : "PixelsCompared");
                          });
+
+// The texts printed from the top, as (y, text).
+std::vector<std::pair<float, std::string>> topTexts(const FakeForm& form) {
+    std::vector<std::pair<float, std::string>> texts;
+    for (const auto& printed : form.printed()) {
+        if (printed.y < form.ScaleHeight() - 14) texts.emplace_back(printed.y, printed.text);
+    }
+    return texts;
+}
+
+TEST_F(ViewRefreshTest, TheScreenSourcesNoticeIsPrintedInTheLanguageBrokenToTheWidth) {
+    using platform::ScreenNotice;
+    using Lines = std::vector<std::pair<float, std::string>>;
+    start();
+    resizeClient(fake, *form, 200, 200);
+    form->tick();
+    EXPECT_TRUE(topTexts(*form).empty());  // a wholly readable screen says nothing
+
+    // 42 characters at 6 pixels do not fit 196: broken at a blank.
+    fake.screenStatus.setNotice(ScreenNotice::waitingForPermission);
+    form->clearPrinted();
+    form->tick();
+    EXPECT_EQ(topTexts(*form), (Lines{{2.0f, "Waiting for permission to share"}, {16.0f, "the screen"}}));
+    window.setLang(0);
+    form->clearPrinted();
+    form->tick();
+    EXPECT_EQ(topTexts(*form), (Lines{{2.0f, "V\xC3\xA1rakoz\xC3\xA1s a k\xC3\xA9perny\xC5\x91"},
+                                      {16.0f, "megoszt\xC3\xA1s\xC3\xA1nak enged\xC3\xA9lyez\xC3\xA9s\xC3\xA9re"}}));
+
+    // Below the pixel tools' line.
+    fake.screenStatus.setNotice(ScreenNotice::monitorNotShared);
+    form->keyDown('I');
+    form->clearPrinted();
+    form->tick();
+    const Lines texts = topTexts(*form);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1], (std::pair<float, std::string>{16.0f, "Ez a monitor nincs megosztva"}));
+}
+
+TEST(NoticeLines, WhatDoesNotFitIsShortenedWithAnEllipsis) {
+    const app::TextMeasure measure = [](const std::string& text) { return static_cast<float>(text.size()); };
+    // Too many lines for the room: the last one shown ends the text with an ellipsis.
+    EXPECT_EQ(app::noticeLines("This monitor is not shared", 18, 1, measure),
+              std::vector<std::string>{"This monitor is\xE2\x80\xA6"});
+    EXPECT_EQ(app::noticeLines("", 10, 3, measure), std::vector<std::string>{});
+    EXPECT_EQ(app::noticeLines("ab   cd", 10, 3, measure), std::vector<std::string>{"ab cd"});
+    EXPECT_EQ(app::noticeLines("abcdefghijkl mn", 8, 3, measure),
+              (std::vector<std::string>{"abcde\xE2\x80\xA6", "mn"}));  // the ellipsis is 3 bytes here
+    // No room at all: one character and the ellipsis still say there is something.
+    EXPECT_EQ(app::noticeLines("abc def", 1, 0, measure), std::vector<std::string>{"a\xE2\x80\xA6"});
+}
 
 }  // namespace

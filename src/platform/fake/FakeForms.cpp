@@ -104,6 +104,12 @@ void FakeForm::Print(const std::string& text) {
     frame_.print(currentX_, currentY_, text);
 }
 
+float FakeForm::TextWidth(const std::string& text) const {
+    // UTF-8 continuation bytes start no character.
+    const auto characters = std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return static_cast<float>(characters * kFakeCharWidth);
+}
+
 void FakeForm::tick() {
     events_.Timer1_Timer();
     soft::Surface surface{client_.data(), clientWidth_, clientHeight_, clientWidth_};

@@ -51,6 +51,9 @@ public:
                       float h2) override;
     void Line(float x1, float y1, float x2, float y2, bool box) override;
     void Print(const std::string& text) override;
+    // Every character, accented ones too, is kFakeCharWidth pixels wide.
+    float TextWidth(const std::string& text) const override;
+    static constexpr int kFakeCharWidth = 6;
 
     // What a user or the system does; each raises the events the real toolkit would.
     // A tick; what it drew reaches the client area at its end, when it changes anything there.

@@ -12,6 +12,7 @@
 #include "platform/fake/FakeMenus.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeScreen.h"
+#include "platform/fake/FakeScreenStatus.h"
 #include "platform/fake/FakeShell.h"
 #include "platform/fake/FakeWindowSystem.h"
 #include "platform/soft/SoftGraphics.h"
@@ -35,6 +36,7 @@ public:
     FakeToolkit toolkit;
     FakeClipboard clipboard;
     FakeDialogs dialogs;
+    FakeScreenStatus screenStatus;
 
 private:
     ServicesScope scope_;

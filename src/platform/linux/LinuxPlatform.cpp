@@ -28,12 +28,13 @@
 #include "platform/linux/QtMenus.h"
 #include "platform/linux/SessionEnd.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/X11Monitors.h"
 #include "platform/linux/X11RenderBuffer.h"
 #include "platform/linux/X11Screen.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "platform/linux/registry/FileRegistry.h"
 #include "platform/linux/screencast/CaptureChoice.h"
-#include "platform/linux/screencast/PortalScreen.h"
+#include "platform/linux/screencast/SharedScreen.h"
 #include "platform/soft/SoftGraphics.h"
 
 namespace platform {
@@ -61,19 +62,11 @@ void prepareQtEnvironment() {
     qputenv("QT_NO_GLIB", "1");
 }
 
-// The portal's screen when the session asks for it and the portal gives it; otherwise nothing,
-// with the reason on stderr and in `notice` for the view.
-std::unique_ptr<linux_::screencast::PortalScreen> openPortalScreen(Registry& registry, std::string& notice) {
+// Whether the screen is to be read through the screen-cast portal.
+bool portalWanted() {
     const linux_::screencast::CaptureChoice choice = linux_::screencast::chooseCapture([](const char* name) { return std::getenv(name); });
     if (!choice.complaint.empty()) base::warn(choice.complaint);
-    if (choice.kind != linux_::screencast::CaptureKind::Portal) return nullptr;
-    std::string error;
-    auto screen = linux_::screencast::PortalScreen::open(registry, error);
-    if (!screen) {
-        base::warn(error + "; reading the X11 screen instead, which shows only X11 windows");
-        notice = "No Wayland screen: " + error;
-    }
-    return screen;
+    return choice.kind == linux_::screencast::CaptureKind::Portal;
 }
 
 // Qt hands Xlib the window's title as UTF-8 for the legacy WM_NAME and WM_ICON_NAME, and Xlib
@@ -102,9 +95,11 @@ public:
           application_(argc, argv),
           utf8Text_(useUtf8TextEncoding()),
           registry_(linux_::registry::FileRegistry::defaultPath()),
-          portal_(openPortalScreen(registry_, notice_)),
           changes_(*display_),
           x11Screen_(*display_, &changes_),
+          portal_(portalWanted() ? std::make_unique<linux_::screencast::SharedScreen>(
+                                       registry_, x11Screen_, [this] { return monitorAreas(); })
+                                 : nullptr),
           graphics_(portal_ ? static_cast<soft::ScreenSource&>(*portal_) : x11Screen_),
           windows_(*display_, graphics_, &changes_),
           menus_(graphics_),
@@ -113,21 +108,29 @@ public:
         // the desktop entry's StartupWMClass to give the window the entry's name and icon.
         QApplication::setApplicationName(QStringLiteral(MAGNIFIER_APP_ID));
         QGuiApplication::setDesktopFileName(QStringLiteral(MAGNIFIER_APP_ID));
-        toolkit_.setNotice(notice_);
         // On Wayland only the compositor moves the pointer; Xwayland would take a warp and ignore it.
         windows_.setPointerFixed(waylandSession());
         chooseViewDrawing();
         if (portal_) {
             windows_.usePointerSource([this] { return portal_->pointer(); });
+            // The window shows at once; the sharing is asked for meanwhile.
+            portal_->start();
         } else if (!x11Screen_.supportedFormat()) {
             base::warn("this screen's pixel format is not supported; the view stays black");
         }
     }
 
-    Services services() override { return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_, &clipboard_, &dialogs_}; }
+    Services services() override { return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_, &clipboard_, &dialogs_,
+                        portal_ ? static_cast<ScreenStatus*>(portal_.get()) : &wholeScreen_}; }
     FormToolkit& toolkit() override { return toolkit_; }
 
 private:
+    std::vector<Rect> monitorAreas() {
+        std::vector<Rect> areas;
+        for (const MonitorInfo& monitor : linux_::queryMonitors(*display_)) areas.push_back(monitor.monitor);
+        return areas;
+    }
+
     // The view is drawn inside the X server where it can be exactly, else in the program's
     // memory; which one is said only when the frame statistics are asked for.
     void chooseViewDrawing() {
@@ -150,10 +153,10 @@ private:
     QApplication application_;
     [[maybe_unused]] bool utf8Text_;  // set once Qt has taken the locale from the environment
     linux_::registry::FileRegistry registry_;
-    std::string notice_;
-    std::unique_ptr<linux_::screencast::PortalScreen> portal_;
     linux_::X11Changes changes_;
     linux_::X11Screen x11Screen_;
+    std::unique_ptr<linux_::screencast::SharedScreen> portal_;
+    WholeScreen wholeScreen_;
     soft::SoftGraphics graphics_;
     linux_::X11WindowSystem windows_;
     linux_::LinuxShell shell_;

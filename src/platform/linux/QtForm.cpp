@@ -7,6 +7,7 @@
 
 #include "base/Arithmetic.h"
 #include "platform/linux/KeyCodes.h"
+#include "platform/linux/TextOverlay.h"
 #include "platform/linux/X11BackBuffer.h"
 #include "platform/linux/X11RenderBuffer.h"
 #include "platform/linux/WindowIcon.h"
@@ -150,8 +151,6 @@ void QtForm::tick() {
         frame_.discard();
         return;
     }
-    // Where the user looks: why the screen is read another way than expected.
-    if (!notice_.empty()) frame_.print(4, 4, notice_);
     const QPoint corner = widget_->mapToGlobal(QPoint(0, 0));
     frame_.setOwnArea(Rect{corner.x(), corner.y(), corner.x() + widget_->width(), corner.y() + widget_->height()});
     // Only what changes the picture reaches the window; a still screen costs no X request.
@@ -341,6 +340,11 @@ void QtForm::PaintPicture(const PictureRef& picture, float x1, float y1, float w
 void QtForm::Line(float x1, float y1, float x2, float y2, bool box) { frame_.line(x1, y1, x2, y2, box); }
 
 void QtForm::Print(const std::string& text) { frame_.print(currentX_, currentY_, text); }
+
+float QtForm::TextWidth(const std::string& text) const {
+    if (!metrics_) metrics_.emplace(overlayFont());
+    return static_cast<float>(metrics_->horizontalAdvance(QString::fromStdString(text)));
+}
 
 void QtForm::present() {
     if (windowGone_) return;

@@ -3,6 +3,7 @@
 // through the window system's procedure chain before the form's own procedure turns them into
 // the form's events. Each tick's drawing is collected and reaches the window at the end of the
 // tick, only when it changes the picture.
+#include <QFontMetrics>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -56,6 +57,7 @@ public:
                       float h2) override;
     void Line(float x1, float y1, float x2, float y2, bool box) override;
     void Print(const std::string& text) override;
+    float TextWidth(const std::string& text) const override;
 
     // From the widget: the event as a message through the window's procedure chain.
     LResult send(std::uint32_t message, WParam wParam, LParam lParam);
@@ -65,9 +67,6 @@ public:
     // Closes the window as its close button would: the unload handler runs first. True when
     // the window is closed now.
     bool closeFromSession();
-    // A line shown at the top of the view on every painted tick, where the user looks: why the
-    // screen is read another way than expected. Empty: none.
-    void setNotice(std::string notice) { notice_ = std::move(notice); }
     // The window was shown again, uncovered or restacked: the next tick paints everything.
     void invalidate() {
         frame_.invalidate();
@@ -105,7 +104,7 @@ private:
     std::unique_ptr<ViewBuffer> buffer_;
     // The caption last set, so that a tick setting the same one does no toolkit work.
     std::string caption_;
-    std::string notice_;
+    mutable std::optional<QFontMetrics> metrics_;  // the overlay font's, made when first asked
     soft::ViewFrame frame_;
     FrameExtents expectedFrame_;
     // Whether the window manager told the frame before the window was shown; until it tells,

@@ -13,9 +13,7 @@ QtToolkit::QtToolkit(X11Display& display, X11WindowSystem& windows, soft::SoftGr
     : display_(display), windows_(windows), graphics_(graphics) {}
 
 std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents& events) {
-    auto form = std::make_unique<QtForm>(design, events, display_, windows_, graphics_, stats_, serverDrawing_);
-    form->setNotice(notice_);
-    return form;
+    return std::make_unique<QtForm>(design, events, display_, windows_, graphics_, stats_, serverDrawing_);
 }
 
 float QtToolkit::ScreenWidth() const { return base::pixelsToTwips(DisplayWidth(display_.get(), display_.screen())); }

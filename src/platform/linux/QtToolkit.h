@@ -24,13 +24,10 @@ public:
     // The session ends the program: every form closes as if by its close button, and the
     // message loop ends once they are closed.
     void endSession();
-    // The notice every form of this toolkit shows (see QtForm::setNotice).
-    void setNotice(std::string notice) { notice_ = std::move(notice); }
     // Forms made from now on draw their view inside the X server.
     void setServerDrawing(bool server) { serverDrawing_ = server; }
 
 private:
-    std::string notice_;
     X11Display& display_;
     X11WindowSystem& windows_;
     soft::SoftGraphics& graphics_;

@@ -110,6 +110,15 @@ void BackBuffer::drawLine(const soft::FrameOperation& line) {
     segment(x2, y1, x2, y2);
 }
 
+int BackBuffer::textWidth(const std::string& text) const {
+    const std::wstring wide = utf8ToWide(text);
+    const Selection font(
+        dc_.get(), font_.get() != nullptr ? static_cast<HGDIOBJ>(font_.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{};
+    if (!::GetTextExtentPoint32W(dc_.get(), wide.c_str(), static_cast<int>(wide.size()), &size)) return 0;
+    return size.cx;
+}
+
 void BackBuffer::drawText(float atX, float atY, const std::string& text) {
     const std::wstring wide = utf8ToWide(text);
     HDC dc = dc_.get();

@@ -28,6 +28,8 @@ public:
     int height() const { return height_; }
     // Draws a frame, in order: pictures stretched, texts over them.
     void draw(const std::vector<soft::FrameOperation>& frame);
+    // The width, in pixels, the text's letters take in the texts' font.
+    int textWidth(const std::string& text) const;
     // Copies the picture to (0, 0) of a device context of the window.
     void copyTo(HDC dc) const;
 

@@ -343,6 +343,18 @@ void Win32Form::PaintPicture(const PictureRef& picture, float x1, float y1, floa
 
 void Win32Form::Line(float x1, float y1, float x2, float y2, bool box) { frame_.line(x1, y1, x2, y2, box); }
 
+float Win32Form::TextWidth(const std::string& text) const {
+    if (buffer_) return static_cast<float>(buffer_->textWidth(text));
+    // Before the first frame there is no buffer yet: the stock font on the screen measures the same at 96 DPI.
+    const std::wstring wide = utf8ToWide(text);
+    const OwnedWindowDc screen(nullptr);
+    if (screen.get() == nullptr) return 0;
+    const Selection font(screen.get(), ::GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{};
+    const bool measured = ::GetTextExtentPoint32W(screen.get(), wide.c_str(), static_cast<int>(wide.size()), &size) != 0;
+    return measured ? static_cast<float>(size.cx) : 0.0f;
+}
+
 void Win32Form::Print(const std::string& text) {
     if (text.empty()) return;
     frame_.print(currentX_, currentY_, text);

@@ -53,6 +53,7 @@ public:
                       float h2) override;
     void Line(float x1, float y1, float x2, float y2, bool box) override;
     void Print(const std::string& text) override;
+    float TextWidth(const std::string& text) const override;
 
     // The window procedure's work for this form; `handled` is false when the message goes on to
     // the default procedure.

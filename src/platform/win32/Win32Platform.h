@@ -28,7 +28,7 @@ class Win32Platform : public NativePlatform {
 public:
     Win32Platform() = default;
     Services services() override {
-        return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_, &clipboard_, &dialogs_};
+        return Services{&windows_, &graphics_, &registry_, &shell_, &menus_, &toolkit_, &clipboard_, &dialogs_, &screenStatus_};
     }
     FormToolkit& toolkit() override { return toolkit_; }
 
@@ -42,6 +42,7 @@ private:
     Win32Toolkit toolkit_;
     Win32Clipboard clipboard_;
     Win32Dialogs dialogs_;
+    WholeScreen screenStatus_;  // Windows shares its whole screen with any program
 };
 
 }  // namespace platform::win32

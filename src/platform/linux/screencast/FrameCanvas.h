@@ -1,7 +1,13 @@
 #pragma once
-// The shared screen as the portal delivers it: one stream per monitor, each placed at its
-// position on the desktop. The newest frame of every stream is copied into one screen-sized
-// picture in the view's pixel layout (0x00RRGGBB); what no stream covers stays black.
+// The shared screen as the portal delivers it: one stream per monitor, each placed on the
+// desktop. The canvas keeps no pixels of its own: each stream's newest frame stays in the
+// buffer it came in, and a read converts only the rectangle asked for into the view's pixel
+// layout (0x00RRGGBB); what no stream covers reads black.
+//
+// Coordinates are the frames' own pixels. On a desktop laid out in logical pixels (fractional
+// or per-monitor scaling) the portal gives positions and sizes in logical pixels while frames
+// and the pointer metadata are in the monitor's real pixels; each stream's scale is taken from
+// its frame size against the size the portal reported, and its position scaled with it.
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -14,7 +20,7 @@ namespace platform::linux_::screencast {
 // 32-bit layouts a screen-cast stream may use, named by their bytes in memory.
 enum class StreamFormat { BGRx, BGRA, RGBx, RGBA };
 
-// Where a stream's picture lies on the desktop, in screen pixels.
+// Where the portal says a stream's picture lies on the desktop.
 struct StreamPlacement {
     std::uint32_t node = 0;  // the PipeWire node the stream comes from
     int x = 0;
@@ -23,32 +29,50 @@ struct StreamPlacement {
     int height = 0;
 };
 
+// A stream's newest picture, in memory that stays valid until the stream replaces it.
+struct StreamFrame {
+    const std::uint8_t* data = nullptr;
+    int width = 0;
+    int height = 0;  // rows present in memory
+    int stride = 0;
+    StreamFormat format = StreamFormat::BGRx;
+};
+
 // Converts `count` pixels of the given layout to 0x00RRGGBB.
 void convertPixels(StreamFormat format, const std::uint8_t* from, std::uint32_t* to, int count);
 
+// The stream's area on the screen in its frames' pixels, for frames of the given size.
+Rect placeStream(const StreamPlacement& placement, int frameWidth, int frameHeight);
+
 class FrameCanvas {
 public:
-    // The screen spans from (0, 0) to the right and bottom edge of the farthest stream; streams
-    // left of or above the origin are cut there, as X11's root window would cut them.
     explicit FrameCanvas(std::vector<StreamPlacement> streams);
 
+    // The screen spans from (0, 0) to the right and bottom edge of the farthest stream; streams
+    // left of or above the origin are cut there, as X11's root window would cut them.
     int width() const { return width_; }
     int height() const { return height_; }
-    const std::vector<StreamPlacement>& streams() const { return streams_; }
+    std::size_t count() const { return placements_.size(); }
+    const std::vector<StreamPlacement>& placements() const { return placements_; }
+    const Rect& area(std::size_t index) const { return areas_[index]; }
 
-    // Copies a frame of stream `index` into place. A frame larger than the stream's area is
-    // cut to it; a smaller one leaves the rest of the area as it was.
-    void putFrame(std::size_t index, const std::uint8_t* data, int width, int height, int stride, StreamFormat format);
+    // The stream negotiated frames of this size: it is placed anew by them.
+    void setFrameSize(std::size_t index, int width, int height);
+    // The stream's newest picture, or none; the memory must stay valid until replaced or cleared.
+    void setFrame(std::size_t index, std::optional<StreamFrame> frame);
     // The screen position of a point given relative to stream `index`.
     std::optional<Point> toScreen(std::size_t index, int x, int y) const;
-    // Copies the rectangle (x, y, to.width, to.height), wholly inside the canvas, into `to`.
+    // Copies the screen rectangle (x, y, to.width, to.height) into `to`; black where no frame is.
     void read(int x, int y, const soft::Surface& to) const;
 
 private:
-    std::vector<StreamPlacement> streams_;
+    void measure();
+
+    std::vector<StreamPlacement> placements_;
+    std::vector<Rect> areas_;
+    std::vector<std::optional<StreamFrame>> frames_;
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
 };
 
 }  // namespace platform::linux_::screencast

@@ -5,6 +5,7 @@
 #include <spa/param/video/raw.h>
 #include <spa/pod/builder.h>
 
+#include <cerrno>
 #include <utility>
 
 #include "base/Warn.h"
@@ -50,6 +51,9 @@ PipeWireCapture::PipeWireCapture(std::vector<StreamPlacement> streams) : canvas_
     events_.param_changed = &PipeWireCapture::onParamChanged;
     events_.state_changed = &PipeWireCapture::onStateChanged;
     events_.process = &PipeWireCapture::onProcess;
+    events_.remove_buffer = &PipeWireCapture::onRemoveBuffer;
+    coreEvents_.version = PW_VERSION_CORE_EVENTS;
+    coreEvents_.error = &PipeWireCapture::onCoreError;
 }
 
 std::unique_ptr<PipeWireCapture> PipeWireCapture::open(posix::UniqueFd remote, std::vector<StreamPlacement> streams,
@@ -77,7 +81,8 @@ bool PipeWireCapture::connect(posix::UniqueFd remote, std::string& error) {
         error = "cannot connect to the portal's PipeWire remote";
         return false;
     }
-    for (std::size_t i = 0; i < canvas_.streams().size(); ++i) {
+    pw_core_add_listener(core_.get(), &coreListener_, &coreEvents_, this);
+    for (std::size_t i = 0; i < canvas_.count(); ++i) {
         auto stream = std::make_unique<Stream>();
         stream->owner = this;
         stream->index = i;
@@ -105,7 +110,7 @@ bool PipeWireCapture::connectStream(Stream& stream, std::string& error) {
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
     const spa_pod* params[] = {formatParam(builder)};
     const int status = pw_stream_connect(
-        stream.stream, PW_DIRECTION_INPUT, canvas_.streams()[stream.index].node,
+        stream.stream, PW_DIRECTION_INPUT, canvas_.placements()[stream.index].node,
         static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS), params, 1);
     if (status != 0) {
         error = "cannot connect to the shared monitor's stream";
@@ -115,14 +120,15 @@ bool PipeWireCapture::connectStream(Stream& stream, std::string& error) {
 }
 
 PipeWireCapture::~PipeWireCapture() {
-    // The loop stops first, so no callback runs while the streams go away.
+    // The loop stops first, so no callback runs while the streams go away; a kept buffer goes
+    // with its stream.
     if (running_) pw_thread_loop_stop(loop_.get());
-    closing_ = true;
     for (auto& stream : streams_) {
         spa_hook_remove(&stream->listener);
         pw_stream_destroy(stream->stream);
     }
     streams_.clear();
+    if (core_) spa_hook_remove(&coreListener_);
     core_.reset();
     context_.reset();
     loop_.reset();
@@ -136,15 +142,17 @@ void PipeWireCapture::onParamChanged(void* data, uint32_t id, const spa_pod* par
     stream.format = pixelFormatFromSpa(info.format);
     stream.width = static_cast<int>(info.size.width);
     stream.height = static_cast<int>(info.size.height);
+    stream.owner->canvas_.setFrameSize(stream.index, stream.width, stream.height);
 
     // Buffers in memory the CPU can map, and room for the pointer's position and image: as much
-    // as the compositor asks for (mutter offers a fixed room for 384x384 pointers).
+    // as the compositor asks for (mutter offers a fixed room for 384x384 pointers). One buffer
+    // is always kept back for the view, so a few more than the compositor's minimum.
     std::uint8_t buffer[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
     const spa_pod* params[] = {
         static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
-            SPA_POD_CHOICE_RANGE_Int(4, 2, 16), SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_dataType,
+            SPA_POD_CHOICE_RANGE_Int(4, 3, 16), SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_dataType,
             SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd)))),
         static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
@@ -160,13 +168,28 @@ void PipeWireCapture::onParamChanged(void* data, uint32_t id, const spa_pod* par
 void PipeWireCapture::onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error) {
     auto& stream = *static_cast<Stream*>(data);
     PipeWireCapture& owner = *stream.owner;
-    if (owner.closing_ || (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED)) return;
-    owner.streamError_ = error != nullptr ? error : "the shared monitor's stream ended";
-    pw_thread_loop_signal(owner.loop_.get(), false);
-    // Once running, the user may stop the sharing from the desktop: say why the view stands still.
-    if (owner.running_ && stream.framed && !std::exchange(owner.endReported_, true)) {
-        base::warn("the screen sharing ended (" + owner.streamError_ + "); the view keeps the last picture");
+    switch (state) {
+        case PW_STREAM_STATE_STREAMING:
+            stream.streamed = true;
+            stream.pausedSince.reset();
+            break;
+        case PW_STREAM_STATE_PAUSED:
+            // Also a step of every start and format change; only a pause that lasts means an end.
+            if (stream.streamed) stream.pausedSince = std::chrono::steady_clock::now();
+            break;
+        case PW_STREAM_STATE_ERROR:
+        case PW_STREAM_STATE_UNCONNECTED:
+            if (owner.ended_.empty()) owner.ended_ = error != nullptr ? error : "the shared monitor's stream was removed";
+            break;
+        default: break;
     }
+}
+
+void PipeWireCapture::onCoreError(void* data, uint32_t id, int, int res, const char* message) {
+    auto& owner = *static_cast<PipeWireCapture*>(data);
+    // Errors about single objects reach their streams; the core's own means the connection is gone.
+    if (id != PW_ID_CORE || !owner.ended_.empty()) return;
+    owner.ended_ = res == -EPIPE ? std::string("PipeWire went away") : std::string("PipeWire: ") + (message ? message : "error");
 }
 
 void PipeWireCapture::onProcess(void* data) {
@@ -174,11 +197,28 @@ void PipeWireCapture::onProcess(void* data) {
     stream.owner->process(stream);
 }
 
+void PipeWireCapture::onRemoveBuffer(void* data, pw_buffer* buffer) {
+    auto& stream = *static_cast<Stream*>(data);
+    if (stream.held != buffer) return;
+    stream.held = nullptr;
+    stream.owner->canvas_.setFrame(stream.index, std::nullopt);
+}
+
+void PipeWireCapture::release(Stream& stream) {
+    if (stream.held == nullptr) return;
+    pw_stream_queue_buffer(stream.stream, stream.held);
+    stream.held = nullptr;
+}
+
 void PipeWireCapture::process(Stream& stream) {
     while (pw_buffer* buffer = pw_stream_dequeue_buffer(stream.stream)) {
         const spa_buffer& spa = *buffer->buffer;
-        if (auto position = cursorFromBuffer(spa)) {
-            const std::optional<Point> onScreen = canvas_.toScreen(stream.index, position->x, position->y);
+        if (hasCursorMeta(spa)) {
+            const std::optional<Point> position = cursorFromBuffer(spa);
+            if (stream.pointerHere != position.has_value()) changed_ = true;
+            stream.pointerHere = position.has_value();
+            const std::optional<Point> onScreen =
+                position ? canvas_.toScreen(stream.index, position->x, position->y) : std::nullopt;
             if (onScreen && (!pointer_ || pointer_->x != onScreen->x || pointer_->y != onScreen->y)) {
                 pointer_ = onScreen;
                 changed_ = true;
@@ -188,20 +228,34 @@ void PipeWireCapture::process(Stream& stream) {
             static_cast<const spa_meta_header*>(spa_buffer_find_meta_data(&spa, SPA_META_Header, sizeof(spa_meta_header)));
         const bool corrupted = header != nullptr && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) != 0;
         // Buffers that only move the pointer carry no picture.
-        if (spa.n_datas > 0 && spa.datas[0].data != nullptr && spa.datas[0].chunk->size > 0 && !corrupted &&
-            stream.format) {
-            const spa_data& plane = spa.datas[0];
-            const int stride = plane.chunk->stride > 0 ? plane.chunk->stride : stream.width * 4;
-            const std::uint32_t offset = plane.chunk->offset % plane.maxsize;
-            const int rows = std::min<int>(stream.height, static_cast<int>((plane.maxsize - offset) / stride));
-            canvas_.putFrame(stream.index, static_cast<const std::uint8_t*>(plane.data) + offset, stream.width, rows,
-                             stride, *stream.format);
-            stream.framed = true;
-            changed_ = true;
-            pw_thread_loop_signal(loop_.get(), false);
+        if (spa.n_datas == 0 || spa.datas[0].data == nullptr || spa.datas[0].chunk->size == 0 || corrupted ||
+            !stream.format || stream.width <= 0) {
+            pw_stream_queue_buffer(stream.stream, buffer);
+            continue;
         }
-        pw_stream_queue_buffer(stream.stream, buffer);
+        const spa_data& plane = spa.datas[0];
+        const int stride = plane.chunk->stride > 0 ? plane.chunk->stride : stream.width * 4;
+        const std::uint32_t offset = plane.chunk->offset % plane.maxsize;
+        const int rows = std::min<int>(stream.height, static_cast<int>((plane.maxsize - offset) / stride));
+        release(stream);
+        stream.held = buffer;
+        stream.pictured = true;
+        canvas_.setFrame(stream.index, StreamFrame{static_cast<const std::uint8_t*>(plane.data) + offset, stream.width,
+                                                   rows, stride, *stream.format});
+        changed_ = true;
     }
+}
+
+Point PipeWireCapture::size() {
+    LoopLock lock(loop_.get());
+    return Point{canvas_.width(), canvas_.height()};
+}
+
+std::vector<Rect> PipeWireCapture::areas() {
+    LoopLock lock(loop_.get());
+    std::vector<Rect> areas;
+    for (std::size_t i = 0; i < canvas_.count(); ++i) areas.push_back(canvas_.area(i));
+    return areas;
 }
 
 void PipeWireCapture::read(int x, int y, const soft::Surface& to) {
@@ -219,26 +273,25 @@ bool PipeWireCapture::takeChanged() {
     return std::exchange(changed_, false);
 }
 
-bool PipeWireCapture::waitForFrames(std::chrono::milliseconds timeout, std::string& error) {
+CaptureHealth PipeWireCapture::health() {
     LoopLock lock(loop_.get());
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    const auto allFramed = [&] {
-        for (const auto& stream : streams_) {
-            if (!stream->framed) return false;
+    CaptureHealth health;
+    health.ended = ended_;
+    bool reported = false;
+    bool here = false;
+    const auto now = std::chrono::steady_clock::now();
+    for (const auto& stream : streams_) {
+        health.framed = health.framed || stream->pictured;
+        if (stream->pointerHere) {
+            reported = true;
+            here = here || *stream->pointerHere;
         }
-        return true;
-    };
-    while (!allFramed() && streamError_.empty()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        timespec until{};
-        pw_thread_loop_get_time(loop_.get(), &until, left.count() * SPA_NSEC_PER_MSEC);
-        pw_thread_loop_timed_wait_full(loop_.get(), &until);
+        if (health.ended.empty() && stream->pausedSince && now - *stream->pausedSince >= kPausedIsEnded) {
+            health.ended = "the shared monitor's stream was stopped";
+        }
     }
-    if (allFramed()) return true;
-    error = !streamError_.empty() ? "the shared screen's stream failed: " + streamError_
-                                  : std::string("no picture arrived from the shared screen");
-    return false;
+    health.pointerElsewhere = reported && !here;
+    return health;
 }
 
 }  // namespace platform::linux_::screencast

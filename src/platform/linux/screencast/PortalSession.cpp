@@ -5,8 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
-#include <QEventLoop>
-#include <QTimer>
+#include <QDBusPendingReply>
 
 #include <fcntl.h>
 
@@ -22,22 +21,24 @@ constexpr uint kSourceMonitor = 1;
 constexpr uint kCursorMetadata = 4;
 constexpr uint kPersistUntilRevoked = 2;
 
+const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
+
 QDBusMessage portalCall(const QString& method, const QList<QVariant>& arguments) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenCast, method);
     call.setArguments(arguments);
     return call;
 }
 
-std::optional<uint> portalProperty(const char* name, std::chrono::milliseconds timeout) {
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get.setArguments({kScreenCast, QString::fromLatin1(name)});
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, static_cast<int>(timeout.count()));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
-    const QVariant value = reply.arguments().first().value<QDBusVariant>().variant();
-    bool ok = false;
-    const uint number = value.toUInt(&ok);
-    return ok ? std::optional<uint>(number) : std::nullopt;
+// Calls `then` with the reply of an asynchronous call, from the event loop; the watcher goes
+// with `owner`, so no reply reaches an owner that is gone.
+void whenAnswered(QObject* owner, const QDBusMessage& message, std::chrono::milliseconds timeout,
+                  std::function<void(const QDBusMessage&)> then) {
+    const QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(message, static_cast<int>(timeout.count()));
+    auto* watcher = new QDBusPendingCallWatcher(call, owner);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner, [then = std::move(then)](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        then(w->reply());
+    });
 }
 
 // (ii) inside a variant, as position and size come.
@@ -80,150 +81,190 @@ std::vector<StreamPlacement> parseStreams(const QVariant& streams) {
     return placements;
 }
 
-PortalSession::PortalSession(PortalTimeouts timeouts) : timeouts_(timeouts) {}
+PortalSession::PortalSession(std::chrono::milliseconds callTimeout) : callTimeout_(callTimeout) {
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] {
+        finish(PortalOutcome::failed, std::string("the screen-cast portal did not answer ") + step_ + " in time");
+    });
+}
 
 PortalSession::~PortalSession() {
     if (sessionHandle_.isEmpty()) return;
-    const QDBusMessage close = QDBusMessage::createMethodCall(kService, sessionHandle_,
-                                                              QStringLiteral("org.freedesktop.portal.Session"),
-                                                              QStringLiteral("Close"));
-    QDBusConnection::sessionBus().call(close, QDBus::Block, static_cast<int>(timeouts_.call.count()));
+    // Sent without waiting for the answer: closing must not hold up the program's end.
+    QDBusConnection::sessionBus().send(QDBusMessage::createMethodCall(kService, sessionHandle_, kSession, QStringLiteral("Close")));
 }
 
 QString PortalSession::nextToken() { return QStringLiteral("magnifier%1").arg(++tokenCounter_); }
 
-void PortalSession::onResponse(uint response, const QVariantMap& results) {
-    answered_ = true;
-    response_ = response;
-    results_ = results;
-    if (waiting_ != nullptr) waiting_->quit();
+void PortalSession::start(const std::string& restoreToken, Done done) {
+    restoreToken_ = restoreToken;
+    done_ = std::move(done);
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        finish(PortalOutcome::unavailable, "no session D-Bus to reach the screen-cast portal");
+        return;
+    }
+    readProperties();
 }
 
-std::optional<QVariantMap> PortalSession::request(const QString& method, const QList<QVariant>& arguments,
-                                                  QVariantMap options, std::chrono::milliseconds timeout,
-                                                  const char* step, std::string& error) {
+void PortalSession::finish(PortalOutcome outcome, const std::string& error, PortalStart start) {
+    if (finished_) return;
+    finished_ = true;
+    deadline_.stop();
+    answer_ = nullptr;
+    result_ = std::move(start);
+    // From the event loop: whoever is told may end this session at once.
+    QTimer::singleShot(0, this, [this, outcome, error] { done_(outcome, std::move(result_), error); });
+}
+
+void PortalSession::readProperties() {
+    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("GetAll"));
+    get.setArguments({kScreenCast});
+    whenAnswered(this, get, callTimeout_, [this](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            finish(PortalOutcome::unavailable, "no screen-cast portal on the session D-Bus");
+            return;
+        }
+        const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().first());
+        version_ = properties.value(QStringLiteral("version")).toUInt();
+        if ((properties.value(QStringLiteral("AvailableCursorModes")).toUInt() & kCursorMetadata) == 0) {
+            finish(PortalOutcome::unavailable, "the screen-cast portal does not report the pointer position");
+            return;
+        }
+        createSession();
+    });
+}
+
+void PortalSession::onResponse(uint response, const QVariantMap& results) {
+    if (!answer_) return;
+    deadline_.stop();
+    QDBusConnection::sessionBus().disconnect(kService, requestPath_, kRequest, QStringLiteral("Response"), this,
+                                             SLOT(onResponse(uint, QVariantMap)));
+    const Answer answer = std::exchange(answer_, nullptr);
+    if (response == 0) {
+        answer(results);
+    } else if (response == 1) {
+        finish(PortalOutcome::refused, "screen sharing was cancelled");
+    } else {
+        finish(std::string_view(step_) == "the screen sharing" ? PortalOutcome::refused : PortalOutcome::failed,
+               std::string("the screen-cast portal refused ") + step_);
+    }
+}
+
+void PortalSession::request(const QString& method, QList<QVariant> arguments, QVariantMap options, bool limited,
+                            const char* step, Answer answer) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // The portal names the request object after our bus name and the token, so the answer can
     // be listened for before the call is made and none is missed.
     const QString token = nextToken();
     QString sender = bus.baseService().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString requestPath = kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
+    requestPath_ = kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
     options.insert(QStringLiteral("handle_token"), token);
-    answered_ = false;
-    if (!bus.connect(kService, requestPath, kRequest, QStringLiteral("Response"), this,
+    step_ = step;
+    answer_ = std::move(answer);
+    if (!bus.connect(kService, requestPath_, kRequest, QStringLiteral("Response"), this,
                      SLOT(onResponse(uint, QVariantMap)))) {
-        error = std::string("cannot listen for the screen-cast portal's answer to ") + step;
-        return std::nullopt;
+        finish(PortalOutcome::failed, std::string("cannot listen for the screen-cast portal's answer to ") + step);
+        return;
     }
-    QList<QVariant> all = arguments;
-    all.append(options);
-    const QDBusMessage reply = bus.call(portalCall(method, all), QDBus::Block, static_cast<int>(timeouts_.call.count()));
-    std::optional<QVariantMap> results;
-    // Portals older than the handle_token option choose the path themselves and return it.
-    QString answeredPath = requestPath;
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-        const QString returned = reply.arguments().first().value<QDBusObjectPath>().path();
-        if (!returned.isEmpty() && returned != requestPath) {
-            answeredPath = returned;
-            bus.connect(kService, answeredPath, kRequest, QStringLiteral("Response"), this,
-                        SLOT(onResponse(uint, QVariantMap)));
-        }
-    }
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        error = std::string("the screen-cast portal refused ") + step + ": " + reply.errorMessage().toStdString();
+    if (limited) {
+        deadline_.start(static_cast<int>(callTimeout_.count()));
     } else {
-        QEventLoop wait;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
-        deadline.start(static_cast<int>(timeout.count()));
-        waiting_ = &wait;
-        if (!answered_) wait.exec();
-        waiting_ = nullptr;
-        if (!answered_) {
-            error = std::string("the screen-cast portal did not answer ") + step + " in time";
-        } else if (response_ == 1) {
-            error = "screen sharing was cancelled";
-        } else if (response_ != 0) {
-            error = std::string("the screen-cast portal refused ") + step;
-        } else {
-            results = results_;
+        deadline_.stop();
+    }
+    arguments.append(options);
+    whenAnswered(this, portalCall(method, arguments), callTimeout_, [this, step](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            finish(PortalOutcome::failed,
+                   std::string("the screen-cast portal refused ") + step + ": " + reply.errorMessage().toStdString());
+            return;
         }
-    }
-    for (const QString& path : {requestPath, answeredPath}) {
-        bus.disconnect(kService, path, kRequest, QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-    }
-    return results;
+        // Portals older than the handle_token option choose the path themselves and return it.
+        const QString returned = reply.arguments().isEmpty() ? QString() : reply.arguments().first().value<QDBusObjectPath>().path();
+        if (!returned.isEmpty() && returned != requestPath_ && answer_) {
+            QDBusConnection bus = QDBusConnection::sessionBus();
+            bus.disconnect(kService, requestPath_, kRequest, QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
+            requestPath_ = returned;
+            bus.connect(kService, requestPath_, kRequest, QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
+        }
+    });
 }
 
-std::optional<PortalStart> PortalSession::start(const std::string& restoreToken, std::string& error) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        error = "no session D-Bus to reach the screen-cast portal";
-        return std::nullopt;
-    }
-    const std::optional<uint> version = portalProperty("version", timeouts_.call);
-    if (!version) {
-        error = "no screen-cast portal on the session D-Bus";
-        return std::nullopt;
-    }
-    const std::optional<uint> cursorModes = portalProperty("AvailableCursorModes", timeouts_.call);
-    if (!cursorModes || (*cursorModes & kCursorMetadata) == 0) {
-        error = "the screen-cast portal does not report the pointer position";
-        return std::nullopt;
-    }
+void PortalSession::createSession() {
+    QVariantMap options;
+    options.insert(QStringLiteral("session_handle_token"), nextToken());
+    request(QStringLiteral("CreateSession"), {}, options, true, "the session", [this](const QVariantMap& results) {
+        sessionHandle_ = results.value(QStringLiteral("session_handle")).toString();
+        if (sessionHandle_.isEmpty()) {
+            finish(PortalOutcome::failed, "the screen-cast portal gave no session");
+            return;
+        }
+        QDBusConnection::sessionBus().connect(kService, sessionHandle_, kSession, QStringLiteral("Closed"), this,
+                                              SLOT(onSessionClosed(QVariantMap)));
+        selectSources();
+    });
+}
 
-    QVariantMap createOptions;
-    createOptions.insert(QStringLiteral("session_handle_token"), nextToken());
-    const auto created = request(QStringLiteral("CreateSession"), {}, createOptions, timeouts_.call,
-                                 "the session", error);
-    if (!created) return std::nullopt;
-    sessionHandle_ = created->value(QStringLiteral("session_handle")).toString();
-    if (sessionHandle_.isEmpty()) {
-        error = "the screen-cast portal gave no session";
-        return std::nullopt;
-    }
-    const QVariant session = QVariant::fromValue(QDBusObjectPath(sessionHandle_));
-
-    QVariantMap sourceOptions;
-    sourceOptions.insert(QStringLiteral("types"), kSourceMonitor);
-    sourceOptions.insert(QStringLiteral("multiple"), true);
-    sourceOptions.insert(QStringLiteral("cursor_mode"), kCursorMetadata);
+void PortalSession::selectSources() {
+    QVariantMap options;
+    options.insert(QStringLiteral("types"), kSourceMonitor);
+    options.insert(QStringLiteral("multiple"), true);
+    options.insert(QStringLiteral("cursor_mode"), kCursorMetadata);
     // Restore tokens and persistence came with version 4 of the portal.
-    if (*version >= 4) {
-        sourceOptions.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
-        if (!restoreToken.empty()) sourceOptions.insert(QStringLiteral("restore_token"), QString::fromStdString(restoreToken));
+    if (version_ >= 4) {
+        options.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
+        if (!restoreToken_.empty()) options.insert(QStringLiteral("restore_token"), QString::fromStdString(restoreToken_));
     }
-    if (!request(QStringLiteral("SelectSources"), {session}, sourceOptions, timeouts_.call, "the monitor choice", error)) {
-        return std::nullopt;
-    }
+    request(QStringLiteral("SelectSources"), {QVariant::fromValue(QDBusObjectPath(sessionHandle_))}, options, true,
+            "the monitor choice", [this](const QVariantMap&) { startSharing(); });
+}
 
-    const auto started = request(QStringLiteral("Start"), {session, QString()}, {}, timeouts_.dialog,
-                                 "the screen sharing", error);
-    if (!started) return std::nullopt;
-    PortalStart result;
-    result.streams = parseStreams(started->value(QStringLiteral("streams")));
-    result.restoreToken = started->value(QStringLiteral("restore_token")).toString().toStdString();
-    if (result.streams.empty()) {
-        error = "the screen-cast portal shared no monitor";
-        return std::nullopt;
-    }
+void PortalSession::startSharing() {
+    // The dialog waits for the user: no time limit.
+    request(QStringLiteral("Start"), {QVariant::fromValue(QDBusObjectPath(sessionHandle_)), QString()}, {}, false,
+            "the screen sharing", [this](const QVariantMap& results) {
+                result_.streams = parseStreams(results.value(QStringLiteral("streams")));
+                result_.restoreToken = results.value(QStringLiteral("restore_token")).toString().toStdString();
+                if (result_.streams.empty()) {
+                    finish(PortalOutcome::failed, "the screen-cast portal shared no monitor");
+                    return;
+                }
+                openPipeWire();
+            });
+}
 
-    const QDBusMessage opened = bus.call(portalCall(QStringLiteral("OpenPipeWireRemote"), {session, QVariantMap()}),
-                                         QDBus::Block, static_cast<int>(timeouts_.call.count()));
-    if (opened.type() != QDBusMessage::ReplyMessage || opened.arguments().isEmpty()) {
-        error = "the screen-cast portal gave no PipeWire connection: " + opened.errorMessage().toStdString();
-        return std::nullopt;
+void PortalSession::openPipeWire() {
+    step_ = "the PipeWire connection";
+    deadline_.start(static_cast<int>(callTimeout_.count()));
+    whenAnswered(this, portalCall(QStringLiteral("OpenPipeWireRemote"), {QVariant::fromValue(QDBusObjectPath(sessionHandle_)), QVariantMap()}),
+                 callTimeout_, [this](const QDBusMessage& reply) {
+                     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+                         finish(PortalOutcome::failed,
+                                "the screen-cast portal gave no PipeWire connection: " + reply.errorMessage().toStdString());
+                         return;
+                     }
+                     const auto descriptor = reply.arguments().first().value<QDBusUnixFileDescriptor>();
+                     // The message owns its descriptor; ours is a copy that outlives it.
+                     PortalStart start = std::move(result_);
+                     start.pipewire = posix::UniqueFd(
+                         descriptor.isValid() ? ::fcntl(descriptor.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1);
+                     if (!start.pipewire.valid()) {
+                         finish(PortalOutcome::failed, "the screen-cast portal gave no PipeWire connection");
+                         return;
+                     }
+                     finish(PortalOutcome::started, {}, std::move(start));
+                 });
+}
+
+void PortalSession::onSessionClosed(const QVariantMap&) {
+    // The portal ended it: nothing left to close.
+    sessionHandle_.clear();
+    if (!finished_) {
+        finish(PortalOutcome::failed, "the screen-cast portal closed the session");
+    } else if (closed_) {
+        closed_();
     }
-    const auto descriptor = opened.arguments().first().value<QDBusUnixFileDescriptor>();
-    // The message owns its descriptor; ours is a copy that outlives it.
-    result.pipewire = posix::UniqueFd(descriptor.isValid() ? ::fcntl(descriptor.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1);
-    if (!result.pipewire.valid()) {
-        error = "the screen-cast portal gave no PipeWire connection";
-        return std::nullopt;
-    }
-    return result;
 }
 
 }  // namespace platform::linux_::screencast

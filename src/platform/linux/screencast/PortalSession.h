@@ -1,14 +1,18 @@
 #pragma once
 // A screen-cast session with the desktop portal (org.freedesktop.portal.ScreenCast) on the
 // session bus: the monitors the user shares, with the pointer as metadata, and the PipeWire
-// connection they are streamed on. Each step waits a bounded time for the portal's answer, so a
-// portal that does not answer cannot hold up the start for long.
-#include <QEventLoop>
+// connection they are streamed on.
+//
+// The conversation runs in the event loop, one asynchronous step after another, so the window
+// works meanwhile. The steps the portal answers by itself have a time limit; the share dialog
+// has none, as the user may take their time.
+#include <QDBusPendingCallWatcher>
 #include <QObject>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <chrono>
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,44 +21,65 @@
 
 namespace platform::linux_::screencast {
 
-struct PortalTimeouts {
-    std::chrono::milliseconds call{10000};    // a step the portal answers by itself
-    std::chrono::milliseconds dialog{120000};  // the share dialog, answered by the user
-};
-
 struct PortalStart {
     std::vector<StreamPlacement> streams;
     posix::UniqueFd pipewire;  // the PipeWire remote holding only the shared streams
     std::string restoreToken;  // for the next start; empty when the portal gave none
 };
 
+enum class PortalOutcome {
+    started,
+    refused,      // the user cancelled the dialog or said no
+    unavailable,  // no portal, or none that can report the pointer
+    failed,       // a step went wrong; trying again later may help
+};
+
 class PortalSession : public QObject {
     Q_OBJECT
 public:
-    explicit PortalSession(PortalTimeouts timeouts = {});
+    // Told once how the start went; on success `start` holds the streams.
+    using Done = std::function<void(PortalOutcome outcome, PortalStart start, const std::string& error)>;
+
+    explicit PortalSession(std::chrono::milliseconds callTimeout = std::chrono::milliseconds(10000));
     ~PortalSession() override;  // closes the session, which ends the streams
 
-    // Runs the whole exchange. On failure returns nothing and `error` says what went wrong, as
-    // one line for the user.
-    std::optional<PortalStart> start(const std::string& restoreToken, std::string& error);
+    // Starts the conversation; `done` is called from the event loop, never from inside start().
+    void start(const std::string& restoreToken, Done done);
+    // Called once if the portal closes the session after it started.
+    void onClosed(std::function<void()> closed) { closed_ = std::move(closed); }
 
 private Q_SLOTS:
     void onResponse(uint response, const QVariantMap& results);
+    void onSessionClosed(const QVariantMap& details);
 
 private:
-    // Calls a method that answers through a Request object and waits for its Response.
-    // Returns the results on success; on failure sets `error`.
-    std::optional<QVariantMap> request(const QString& method, const QList<QVariant>& arguments, QVariantMap options,
-                                       std::chrono::milliseconds timeout, const char* step, std::string& error);
+    using Answer = std::function<void(const QVariantMap& results)>;
+    void readProperties();
+    void createSession();
+    void selectSources();
+    void startSharing();
+    void openPipeWire();
+    // Calls a method that answers through a Request object; `answer` gets the results of a
+    // successful Response. `limited`: the step has the call time limit.
+    void request(const QString& method, QList<QVariant> arguments, QVariantMap options, bool limited,
+                 const char* step, Answer answer);
+    void finish(PortalOutcome outcome, const std::string& error, PortalStart start = {});
     QString nextToken();
 
-    PortalTimeouts timeouts_;
+    std::chrono::milliseconds callTimeout_;
+    std::string restoreToken_;
+    Done done_;
+    std::function<void()> closed_;
+    bool finished_ = false;
+    uint version_ = 0;
     QString sessionHandle_;
     unsigned tokenCounter_ = 0;
-    QEventLoop* waiting_ = nullptr;  // the wait for the current request's answer
-    bool answered_ = false;
-    uint response_ = 0;
-    QVariantMap results_;
+    // The request being waited for.
+    QString requestPath_;
+    const char* step_ = "";
+    Answer answer_;
+    QTimer deadline_;
+    PortalStart result_;
 };
 
 // The streams as the portal's Start describes them: a(ua{sv}) with "position" and "size".

@@ -15,6 +15,10 @@ std::optional<StreamFormat> pixelFormatFromSpa(std::uint32_t spaFormat) {
     }
 }
 
+bool hasCursorMeta(const spa_buffer& buffer) {
+    return spa_buffer_find_meta_data(&buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)) != nullptr;
+}
+
 std::optional<Point> cursorFromBuffer(const spa_buffer& buffer) {
     const auto* cursor = static_cast<const spa_meta_cursor*>(
         spa_buffer_find_meta_data(&buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));

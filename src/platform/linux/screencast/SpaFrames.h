@@ -14,6 +14,8 @@ namespace platform::linux_::screencast {
 // The layout for a SPA video format, or nothing for one the capture does not take.
 std::optional<StreamFormat> pixelFormatFromSpa(std::uint32_t spaFormat);
 
+// Whether the buffer carries cursor metadata at all: a buffer without it says nothing of the pointer.
+bool hasCursorMeta(const spa_buffer& buffer);
 // The pointer position relative to the stream, from the buffer's cursor metadata; nothing when
 // the buffer has none or says the pointer is not on this stream.
 std::optional<Point> cursorFromBuffer(const spa_buffer& buffer);

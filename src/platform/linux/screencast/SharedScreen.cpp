@@ -1,0 +1,184 @@
+#include "platform/linux/screencast/SharedScreen.h"
+
+#include <algorithm>
+
+#include "base/Warn.h"
+#include "platform/linux/screencast/RestoreToken.h"
+
+namespace platform::linux_::screencast {
+namespace {
+
+const std::string kX11Only = "; reading the X11 screen instead, which shows only X11 windows";
+
+bool overlaps(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+}  // namespace
+
+SharedScreen::SharedScreen(Registry& registry, soft::ScreenSource& x11, MonitorList monitors, SharingTiming timing)
+    : registry_(registry), x11_(x11), monitors_(std::move(monitors)), timing_(timing), retryDelay_(timing.firstRetry) {
+    checkTimer_.setInterval(static_cast<int>(timing_.check.count()));
+    connect(&checkTimer_, &QTimer::timeout, this, [this] { check(); });
+    retryTimer_.setSingleShot(true);
+    connect(&retryTimer_, &QTimer::timeout, this, [this] { ask(); });
+}
+
+// The streams end before their session closes.
+SharedScreen::~SharedScreen() { capture_.reset(); }
+
+void SharedScreen::start() { ask(); }
+
+void SharedScreen::ask() {
+    state_ = State::asking;
+    session_ = std::make_unique<PortalSession>(timing_.call);
+    session_->start(loadRestoreToken(registry_), [this](PortalOutcome outcome, PortalStart start, const std::string& error) {
+        answered(outcome, std::move(start), error);
+    });
+}
+
+void SharedScreen::dropSession() {
+    // Its own callbacks may be on the stack: it goes once they have returned.
+    if (session_) session_.release()->deleteLater();
+}
+
+void SharedScreen::answered(PortalOutcome outcome, PortalStart start, const std::string& error) {
+    if (outcome != PortalOutcome::started) {
+        dropSession();
+        if (outcome == PortalOutcome::refused) {
+            // The user's answer stands: nothing is asked again until the next start.
+            state_ = State::refused;
+            base::warn(error + kX11Only);
+        } else if (outcome == PortalOutcome::unavailable && !shared_) {
+            state_ = State::unavailable;
+            base::warn(error + kX11Only);
+        } else {
+            if (!std::exchange(failureSaid_, true)) base::warn(error + kX11Only);
+            retryLater();
+        }
+        return;
+    }
+    // A token is good for one start only: the next start needs the new one.
+    if (!start.restoreToken.empty()) saveRestoreToken(registry_, start.restoreToken);
+    session_->onClosed([this] { ended("the screen-cast portal closed the session"); });
+    const std::vector<StreamPlacement> streams = start.streams;
+    std::string failure;
+    capture_ = PipeWireCapture::open(std::move(start.pipewire), start.streams, failure);
+    if (!capture_) {
+        ended(failure);
+        return;
+    }
+    if (!coverageSaid_) sayUncoveredMonitors(streams);
+    state_ = State::connecting;
+    connectedAt_ = std::chrono::steady_clock::now();
+    checkTimer_.start();
+}
+
+void SharedScreen::sayUncoveredMonitors(const std::vector<StreamPlacement>& streams) {
+    coverageSaid_ = true;
+    const std::vector<Rect> monitors = monitors_ ? monitors_() : std::vector<Rect>{};
+    // The portal places streams in the desktop's layout pixels, as Xwayland places its monitors.
+    const auto shared = std::count_if(monitors.begin(), monitors.end(), [&](const Rect& monitor) {
+        return std::any_of(streams.begin(), streams.end(), [&](const StreamPlacement& s) {
+            return overlaps(monitor, Rect{s.x, s.y, s.x + s.width, s.y + s.height});
+        });
+    });
+    if (shared < static_cast<std::ptrdiff_t>(monitors.size())) {
+        base::warn("the screen sharing covers " + std::to_string(shared) + " of the " + std::to_string(monitors.size()) +
+                   " monitors; the view shows black on the others");
+    }
+}
+
+void SharedScreen::check() {
+    if (!capture_) return;
+    const CaptureHealth health = capture_->health();
+    if (!health.ended.empty()) {
+        ended(health.ended);
+        return;
+    }
+    if (state_ == State::connecting) {
+        if (health.framed) {
+            state_ = State::live;
+            switched_ = true;
+            retryDelay_ = timing_.firstRetry;
+            if (std::exchange(failureSaid_, false)) base::warn(shared_ ? "the screen is shared again" : "the screen is shared now");
+            shared_ = true;
+        } else if (std::chrono::steady_clock::now() - connectedAt_ >= timing_.firstFrame) {
+            ended("no picture arrived from the shared screen");
+        }
+    }
+}
+
+void SharedScreen::ended(const std::string& why) {
+    if (!std::exchange(failureSaid_, true)) {
+        base::warn("the screen sharing ended (" + why + "); showing the X11 screen until it is shared again");
+    }
+    if (live()) switched_ = true;
+    checkTimer_.stop();
+    capture_.reset();
+    dropSession();
+    retryLater();
+}
+
+void SharedScreen::retryLater() {
+    state_ = State::waiting;
+    retryTimer_.start(static_cast<int>(retryDelay_.count()));
+    retryDelay_ = std::min(retryDelay_ * 2, timing_.longestRetry);
+}
+
+std::optional<Point> SharedScreen::pointer() {
+    if (!live()) return std::nullopt;
+    return capture_->pointer();
+}
+
+void SharedScreen::refresh() {
+    if (!live()) {
+        x11_.refresh();
+        return;
+    }
+    size_ = capture_->size();
+    pointerElsewhere_ = capture_->health().pointerElsewhere;
+}
+
+int SharedScreen::width() const { return live() ? size_.x : x11_.width(); }
+int SharedScreen::height() const { return live() ? size_.y : x11_.height(); }
+
+void SharedScreen::read(int x, int y, const soft::Surface& to) {
+    if (!live()) {
+        x11_.read(x, y, to);
+    } else if (pointerElsewhere_) {
+        // The pointer is on a monitor nobody shared: its last picture elsewhere would mislead.
+        for (int row = 0; row < to.height; ++row) std::fill_n(to.row(row), to.width, 0u);
+    } else {
+        capture_->read(x, y, to);
+    }
+}
+
+std::optional<soft::ConstSurface> SharedScreen::view(int x, int y, int width, int height) {
+    return live() ? std::nullopt : x11_.view(x, y, width, height);
+}
+
+soft::ScreenChange SharedScreen::changedSinceLastCheck(const Rect& area) {
+    if (std::exchange(switched_, false)) {
+        if (!live()) x11_.changedSinceLastCheck(area);  // starts the X11 screen's new period
+        return soft::ScreenChange::unknown;
+    }
+    if (!live()) return x11_.changedSinceLastCheck(area);
+    // After a new frame the pixels the view reads are compared, since the compositor sends a
+    // frame for a change anywhere on the monitor.
+    return capture_->takeChanged() ? soft::ScreenChange::unknown : soft::ScreenChange::none;
+}
+
+ScreenNotice SharedScreen::notice() {
+    switch (state_) {
+        case State::asking:
+        case State::connecting: return shared_ ? ScreenNotice::sharingEnded : ScreenNotice::waitingForPermission;
+        case State::waiting: return shared_ ? ScreenNotice::sharingEnded : ScreenNotice::sharingUnavailable;
+        case State::live: return pointerElsewhere_ ? ScreenNotice::monitorNotShared : ScreenNotice::none;
+        case State::refused: return ScreenNotice::sharingRefused;
+        case State::unavailable: return ScreenNotice::sharingUnavailable;
+    }
+    return ScreenNotice::none;
+}
+
+}  // namespace platform::linux_::screencast
