@@ -1,10 +1,16 @@
-// A native Wayland window filling the monitor with the unique test pattern, each pixel naming
-// its own screen position. Run with QT_QPA_PLATFORM=wayland; prints "shown" once painted.
+// A native Wayland window filling a monitor with the unique test pattern, each pixel naming its
+// own screen position. Run with QT_QPA_PLATFORM=wayland; prints "shown WxH" once painted.
+//   --screen N   fills the Nth monitor from the left, its pattern continuing the one on its left
+//   --scaled     paints in the monitor's real pixels where the desktop scales it, as programs
+//                that follow the scale do; the pattern then names real pixel positions
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRasterWindow>
 
+#include <QScreen>
+
+#include <algorithm>
 #include <cstdio>
 
 #include "harness/Screen.h"
@@ -12,14 +18,22 @@
 namespace {
 
 class PatternWindow : public QRasterWindow {
+public:
+    explicit PatternWindow(QPoint origin) : origin_(origin) {}
+
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (image_.size() != size()) {
-            image_ = QImage(size(), QImage::Format_RGB32);
+        const qreal ratio = devicePixelRatio();
+        const QSize real(qRound(width() * ratio), qRound(height() * ratio));
+        if (image_.size() != real) {
+            image_ = QImage(real, QImage::Format_RGB32);
             for (int y = 0; y < image_.height(); ++y) {
                 auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-                for (int x = 0; x < image_.width(); ++x) row[x] = 0xFF000000u | e2e::UniquePattern::colour(x, y);
+                for (int x = 0; x < image_.width(); ++x) {
+                    row[x] = 0xFF000000u | e2e::UniquePattern::colour(origin_.x() + x, origin_.y() + y);
+                }
             }
+            image_.setDevicePixelRatio(ratio);
         }
         QPainter(this).drawImage(0, 0, image_);
         std::printf("shown %dx%d\n", image_.width(), image_.height());
@@ -27,15 +41,36 @@ protected:
     }
 
 private:
+    QPoint origin_;  // the real pixel position of the window's corner on the desktop
     QImage image_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    const QStringList arguments = [&] {
+        QStringList list;
+        for (int i = 1; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
+        return list;
+    }();
+    const bool scaled = arguments.contains(QStringLiteral("--scaled"));
+    const int index = arguments.contains(QStringLiteral("--screen"))
+                          ? arguments.value(arguments.indexOf(QStringLiteral("--screen")) + 1).toInt()
+                          : 0;
+    if (!scaled) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QGuiApplication application(argc, argv);
-    PatternWindow window;
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::sort(screens.begin(), screens.end(), [](QScreen* a, QScreen* b) { return a->geometry().x() < b->geometry().x(); });
+    if (index < 0 || index >= screens.size()) {
+        std::fprintf(stderr, "no screen %d\n", index);
+        return 1;
+    }
+    // The monitors on its left, in real pixels.
+    int left = 0;
+    for (int i = 0; i < index; ++i) left += qRound(screens[i]->geometry().width() * screens[i]->devicePixelRatio());
+    PatternWindow window(QPoint(left, 0));
+    window.setScreen(screens[index]);
+    window.setGeometry(screens[index]->geometry());
     window.setTitle(QStringLiteral("pattern"));
     window.showFullScreen();
     return QGuiApplication::exec();

@@ -5,6 +5,7 @@
 //   move X Y        absolute pointer motion, in screen pixels
 //   nudge DX DY     relative pointer motion
 //   key SYM[+SYM]   presses the X keysyms (hex or decimal) in order, releases them in reverse
+//   stop-sharing    ends the portal back end's screen casts, as the desktop's "stop sharing" does
 // The session lives as long as this process: mutter ends it when its D-Bus peer goes away.
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -74,8 +75,35 @@ public:
     void move(double x, double y) { session(QStringLiteral("NotifyPointerMotionAbsolute"), {stream_, x, y}); }
     void nudge(double dx, double dy) { session(QStringLiteral("NotifyPointerMotionRelative"), {dx, dy}); }
     void key(unsigned keysym, bool down) { session(QStringLiteral("NotifyKeyboardKeysym"), {keysym, down}); }
+    // Ends every screen-cast session of the GNOME portal back end, as its "stop sharing" does;
+    // throws when there was none. The back end's sessions sit at .../session/SENDER/TOKEN.
+    void stopSharing() {
+        const QString backend = QStringLiteral("org.freedesktop.impl.portal.desktop.gnome");
+        const QString root = QStringLiteral("/org/freedesktop/portal/desktop/session");
+        int stopped = 0;
+        for (const QString& sender : children(backend, root)) {
+            for (const QString& token : children(backend, root + QLatin1Char('/') + sender)) {
+                call(backend, root + QLatin1Char('/') + sender + QLatin1Char('/') + token,
+                     QStringLiteral("org.freedesktop.impl.portal.Session"), QStringLiteral("Close"));
+                ++stopped;
+            }
+        }
+        if (stopped == 0) throw std::runtime_error("no screen sharing to stop");
+    }
 
 private:
+    static QStringList children(const QString& service, const QString& path) {
+        const QString xml = call(service, path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                 QStringLiteral("Introspect"))
+                                .arguments()
+                                .first()
+                                .toString();
+        QStringList names;
+        for (const QString& part : xml.split(QStringLiteral("<node name=\"")).mid(1)) {
+            names << part.section(QLatin1Char('"'), 0, 0);
+        }
+        return names;
+    }
     void session(const QString& method, const QList<QVariant>& arguments = {}) {
         call(kMutter, session_, kMutter + QStringLiteral(".Session"), method, arguments);
     }
@@ -103,6 +131,8 @@ void run(Seat& seat, const std::string& line) {
         }
         for (unsigned sym : syms) seat.key(sym, true);
         for (auto it = syms.rbegin(); it != syms.rend(); ++it) seat.key(*it, false);
+    } else if (command == "stop-sharing") {
+        seat.stopSharing();
     } else {
         throw std::runtime_error("unknown command " + command);
     }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# A headless GNOME desktop for the Wayland tests: a private D-Bus, mutter with one virtual
-# 1280x720 monitor and Xwayland, PipeWire with WirePlumber, the permission store and the
+# A headless GNOME desktop for the Wayland tests: a private D-Bus, mutter with virtual monitors
+# (RIG_MONITORS, default one of 1280x720; RIG_SCALE=S lays them out in logical pixels at scale S)
+# and Xwayland, PipeWire with WirePlumber, the permission store and the
 # screen-cast portal (xdg-desktop-portal with its GNOME back end). Runs the given command inside
 # it with WAYLAND_DISPLAY, DISPLAY, XAUTHORITY, DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR set,
-# then stops every process it started, by PID, and removes its folder.
+# then stops every process it started, by PID, and removes its folder. RIG_DIR names that folder,
+# where NAME.pid holds the PID of each service (for tests that stop one and start it again).
 # Usage: testkit/rig/rig.sh COMMAND [ARG...]   (exit status: the command's; 3 if the rig failed)
 set -uo pipefail
 
@@ -59,6 +61,7 @@ start() {  # start NAME COMMAND...: runs in the background with output to NAME.l
     shift
     "$@" >"$rig/$name.log" 2>&1 &
     pids+=($!)
+    echo "$!" >"$rig/$name.pid"
 }
 
 export XDG_RUNTIME_DIR=$rig/run
@@ -66,7 +69,15 @@ export HOME=$rig/home XDG_CONFIG_HOME=$rig/config XDG_DATA_HOME=$rig/data XDG_CA
 export XDG_STATE_HOME=$rig/state
 mkdir -p "$XDG_RUNTIME_DIR" "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
+export RIG_DIR=$rig
 export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME GSETTINGS_BACKEND=memory
+if [ -n "${RIG_SCALE:-}" ]; then
+    # Mutter lays monitors out in logical pixels only with this feature, read from its settings.
+    export GSETTINGS_BACKEND=keyfile
+    mkdir -p "$XDG_CONFIG_HOME/glib-2.0/settings"
+    printf "[org/gnome/mutter]\nexperimental-features=['scale-monitor-framebuffer']\n" \
+        >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile"
+fi
 export GDK_BACKEND=wayland NO_AT_BRIDGE=1 GTK_A11Y=none
 unset DISPLAY WAYLAND_DISPLAY XAUTHORITY DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
 
@@ -95,7 +106,9 @@ start pipewire pipewire
 wait_for '[ -S "$XDG_RUNTIME_DIR/pipewire-0" ]' 50 || fail "PipeWire did not start"
 start wireplumber wireplumber
 
-start mutter mutter --headless --wayland --virtual-monitor 1280x720 --wayland-display=wayland-rig
+monitors=()
+for size in ${RIG_MONITORS:-1280x720}; do monitors+=(--virtual-monitor "$size"); done
+start mutter mutter --headless --wayland "${monitors[@]}" --wayland-display=wayland-rig
 mutter_pid=${pids[-1]}
 wait_for 'has_name org.gnome.Mutter.ScreenCast && has_name org.gnome.Mutter.RemoteDesktop' 300 ||
     fail "mutter did not come up"
@@ -105,6 +118,29 @@ export WAYLAND_DISPLAY=wayland-rig DISPLAY=$display
 wait_for 'ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* >/dev/null 2>&1' 100 || fail "no Xwayland authority file"
 XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -n 1)
 export XAUTHORITY
+
+if [ -n "${RIG_SCALE:-}" ]; then
+    # Every monitor at the scale, side by side, in a logical layout (a temporary configuration).
+    state=$(gdbus call --session --dest org.gnome.Mutter.DisplayConfig --object-path /org/gnome/Mutter/DisplayConfig \
+        --method org.gnome.Mutter.DisplayConfig.GetCurrentState) || fail "no display configuration"
+    # The serial, then every monitor side by side at the scale with its current mode.
+    read -r serial logical < <(RIG_STATE=$state python3 - <<'PY'
+import os, re
+state = os.environ["RIG_STATE"]
+scale = float(os.environ["RIG_SCALE"])
+serial = re.match(r"\(uint32 (\d+),", state).group(1)
+monitors, x = [], 0
+for connector, mode, width in re.findall(r"\(\('([^']+)', '[^']*', '[^']*', '[^']*'\), \[.*?\('([^']+)', (\d+), \d+, [^(]*?'is-current': <true>", state):
+    monitors.append(f"({x}, 0, {scale}, uint32 0, {'true' if x == 0 else 'false'}, [('{connector}', '{mode}', @a{{sv}} {{}})])")
+    x += round(int(width) / scale)
+print(serial, "[" + ", ".join(monitors) + "]")
+PY
+)
+    [ -n "$serial" ] && [ "$logical" != "[]" ] || fail "no monitor in the display configuration: $state"
+    gdbus call --session --dest org.gnome.Mutter.DisplayConfig --object-path /org/gnome/Mutter/DisplayConfig \
+        --method org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig "$serial" 1 "$logical" \
+        "{'layout-mode': <uint32 1>}" >/dev/null || fail "mutter refused scale $RIG_SCALE"
+fi
 
 start permission-store /usr/libexec/xdg-permission-store --replace
 wait_for 'has_name org.freedesktop.impl.portal.PermissionStore' 100 || fail "the permission store did not start"

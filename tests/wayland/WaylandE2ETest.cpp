@@ -1,14 +1,20 @@
-// The magnifier on a Wayland desktop: a native Wayland window showing the unique pattern over
-// the whole monitor, read back through the screen-cast portal and PipeWire. Runs inside
-// rig.sh, which provides the compositor, the portal and the buses; the share dialog is answered
-// and the pointer moved through the compositor's remote-desktop seat (magnifier_rig_driver).
+// The magnifier on a Wayland desktop: native Wayland windows showing the unique pattern over
+// every monitor, read back through the screen-cast portal and PipeWire. Runs inside rig.sh,
+// which provides the compositor, the portal and the buses, with the monitors and scale that
+// RIG_MONITORS and RIG_SCALE ask for; the share dialog is answered and the pointer moved through
+// the compositor's remote-desktop seat (magnifier_rig_driver).
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "harness/Desktop.h"
 #include "harness/Process.h"
@@ -22,10 +28,38 @@
 namespace e2e {
 namespace {
 
-constexpr int kMonitorWidth = 1280;
-constexpr int kMonitorHeight = 720;
 constexpr int kHintRows = 20;
 constexpr auto kTimeout = std::chrono::milliseconds(10000);
+constexpr auto kRecovery = std::chrono::milliseconds(30000);
+
+std::string env_or(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// The monitors' real sizes, side by side from the left, as the rig made them.
+std::vector<Point> rig_monitors() {
+    std::vector<Point> sizes;
+    std::istringstream in(env_or("RIG_MONITORS", "1280x720"));
+    for (std::string size; in >> size;) {
+        sizes.push_back({std::stoi(size.substr(0, size.find('x'))), std::stoi(size.substr(size.find('x') + 1))});
+    }
+    return sizes;
+}
+
+// Light pixels in the rows [top, bottom) of the view: the notices' white letters over a view that
+// is black there.
+long long light_pixels(const Image& view, int top, int bottom) {
+    long long light = 0;
+    for (int y = top; y < std::min(bottom, view.height); ++y) {
+        for (int x = 0; x < view.width; ++x) {
+            const std::uint32_t p = view.at(x, y);
+            light += (p >> 16 & 0xFF) > 0xC0 && (p >> 8 & 0xFF) > 0xC0 && (p & 0xFF) > 0xC0;
+        }
+    }
+    return light;
+}
+
 class WaylandDesktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -36,21 +70,30 @@ protected:
             x_ = open_display(x11, kTimeout);
             seat_ = std::make_unique<Seat>();
             // Mutter makes the seat's keyboard and pointer on first use only.
-            seat_->move({640, 360});
+            seat_->move({100, 100});
             seat_->key(kShift);
-            pattern_.emplace(SpawnOptions{{PATTERN_EXE}, {{"QT_QPA_PLATFORM", "wayland"}}, Stream::Capture,
-                                          Stream::Capture, {}});
-            const std::string expected = "shown " + std::to_string(kMonitorWidth) + "x" + std::to_string(kMonitorHeight);
-            if (!wait_until([&] { return pattern_->stdout_text().find(expected) != std::string::npos; }, kTimeout)) {
-                throw std::runtime_error("the pattern window did not fill the monitor: " + pattern_->stdout_text() +
-                                         pattern_->stderr_text());
+            const bool scaled = !env_or("RIG_SCALE", "").empty();
+            const std::vector<Point> monitors = rig_monitors();
+            for (std::size_t i = 0; i < monitors.size(); ++i) {
+                std::vector<std::string> command{PATTERN_EXE, "--screen", std::to_string(i)};
+                if (scaled) command.push_back("--scaled");
+                Process& pattern = patterns_.emplace_back(
+                    SpawnOptions{command, {{"QT_QPA_PLATFORM", "wayland"}}, Stream::Capture, Stream::Capture, {}});
+                const std::string expected = "shown " + std::to_string(monitors[i].x) + "x" + std::to_string(monitors[i].y);
+                if (!wait_until([&] { return pattern.stdout_text().find(expected) != std::string::npos; }, kTimeout)) {
+                    throw std::runtime_error("the pattern window did not fill monitor " + std::to_string(i) + ": " +
+                                             pattern.stdout_text() + pattern.stderr_text());
+                }
+                screen_width_ += monitors[i].x;
+                screen_height_ = std::max(screen_height_, monitors[i].y);
             }
         } catch (const std::exception& error) {
             setup_error_ = error.what();
         }
     }
     static void TearDownTestSuite() {
-        pattern_.reset();
+        backend_.reset();
+        patterns_.clear();
         seat_.reset();
         x_.reset();
     }
@@ -71,14 +114,26 @@ protected:
             Stream::Discard, Stream::Capture, {}});
     }
 
-    // Waits for the magnifier's window. With `answer` keys, first waits for the share dialog and
-    // answers it; the keys are sent again every few seconds until the window shows, in case the
-    // dialog missed them.
-    WindowId wait_for_window(DialogWatch* dialog = nullptr, const std::vector<std::string>& answer = {}) {
-        if (dialog != nullptr && !dialog->wait_for_dialog(kTimeout)) {
-            throw std::runtime_error("no share dialog; stderr: " + magnifier_->stderr_text());
-        }
+    WindowId wait_for_window() {
         std::vector<WindowId> found;
+        wait_until([&] { return !(found = desktop_.find_windows(magnifier_->pid(), "^Magnifier|^Nagy")).empty() ||
+                                !magnifier_->running(); },
+                   kTimeout, std::chrono::milliseconds(20));
+        if (found.size() != 1) throw std::runtime_error("no magnifier window; stderr: " + magnifier_->stderr_text());
+        return found.front();
+    }
+
+    Image grab(WindowId window) {
+        const Rect client = desktop_.client_geometry(window);
+        return grab_window(x_.get(), window, {0, 0, client.width, client.height});
+    }
+
+    // Waits until the view shows the monitors magnified around the pointer; "" when it does.
+    // `answer`: keys for the share dialog, sent again every few seconds while the view is not
+    // right, in case the dialog missed them.
+    std::string wait_for_view(WindowId window, Point pointer, int zoom, const std::vector<std::string>& answer = {},
+                              std::chrono::milliseconds timeout = kTimeout) {
+        std::string mismatch;
         auto next_answer = std::chrono::steady_clock::now();
         wait_until(
             [&] {
@@ -86,58 +141,74 @@ protected:
                     for (const std::string& keys : answer) seat_->key(keys);
                     next_answer += std::chrono::milliseconds(3000);
                 }
-                return !(found = desktop_.find_windows(magnifier_->pid(), "^Magnifier")).empty() ||
-                       !magnifier_->running();
-            },
-            std::chrono::milliseconds(30000), std::chrono::milliseconds(100));
-        if (found.size() != 1) throw std::runtime_error("no magnifier window; stderr: " + magnifier_->stderr_text());
-        return found.front();
-    }
-
-    // Waits until the view shows the monitor magnified around the pointer; "" when it does.
-    std::string wait_for_view(WindowId window, Point pointer, int zoom) {
-        std::string mismatch;
-        wait_until(
-            [&] {
-                const Rect client = desktop_.client_geometry(window);
-                const Image view = grab_window(x_.get(), window, {0, 0, client.width, client.height});
-                mismatch = compare_magnified(view, Magnification{pointer, client.width, client.height, zoom},
-                                             pattern_screen(kMonitorWidth, kMonitorHeight), kHintRows);
+                const Image view = grab(window);
+                mismatch = compare_magnified(view, Magnification{pointer, view.width, view.height, zoom},
+                                             pattern_screen(screen_width_, screen_height_), kHintRows);
                 return mismatch.empty();
             },
-            kTimeout, std::chrono::milliseconds(50));
+            timeout, std::chrono::milliseconds(50));
         return mismatch;
+    }
+
+    // Waits until the top of the view shows a notice of at least `lines` lines; the light
+    // pixels of each line band when it does, empty when not.
+    std::vector<long long> wait_for_notice(WindowId window, int lines, std::chrono::milliseconds timeout = kTimeout) {
+        std::vector<long long> bands;
+        wait_until(
+            [&] {
+                const Image view = grab(window);
+                bands = {light_pixels(view, 0, 15), light_pixels(view, 15, 29), light_pixels(view, 29, 43)};
+                return std::count_if(bands.begin(), bands.end(), [](long long n) { return n > 50; }) >= lines;
+            },
+            timeout, std::chrono::milliseconds(50));
+        if (std::count_if(bands.begin(), bands.end(), [](long long n) { return n > 50; }) < lines) return {};
+        return bands;
+    }
+
+    std::string stored_token(const std::filesystem::path& config) {
+        const std::optional<std::string> token =
+            RegFile::parse(read_file(config / "Orlenda" / "registry.reg")).raw(kMagnifierKey, "ScreenCastRestoreToken");
+        return token.value_or("");
     }
 
     static inline XDisplayPtr x_;
     static inline std::unique_ptr<Seat> seat_;
-    static inline std::optional<Process> pattern_;
+    static inline std::vector<Process> patterns_;
+    static inline std::optional<Process> backend_;  // the portal back end, once a test restarted it
+    static inline int screen_width_ = 0;
+    static inline int screen_height_ = 0;
     static inline std::string setup_error_;
     Desktop desktop_{EnvOverrides{}};
     std::optional<Process> magnifier_;
 };
 
-TEST_F(WaylandDesktop, MagnifiesTheSharedMonitorAndRestoresTheShareOnTheNextStart) {
+// Tab selects the monitor in the share dialog, Alt+S shares it.
+const std::vector<std::string> kShareFirstMonitor = {kTab, kAltS};
+
+TEST_F(WaylandDesktop, ShowsAtOnceWhileAskingThenMagnifiesTheSharedMonitorAndRestoresTheShareNextTime) {
     TempDir config("magnifier-wayland-config");
     write_settings(config.path(), 2);
     DialogWatch dialog;
+    const auto started = std::chrono::steady_clock::now();
     start(config.path());
-    // Tab selects the monitor in the share dialog, Alt+S shares it.
-    WindowId window = wait_for_window(&dialog, {kTab, kAltS});
-    const std::optional<std::string> token =
-        RegFile::parse(read_file(config.path() / "Orlenda" / "registry.reg")).raw(kMagnifierKey, "ScreenCastRestoreToken");
-    ASSERT_TRUE(token.has_value()) << "no restore token stored";
-    EXPECT_EQ(token->front(), '"') << "the token is not a string value: " << *token;
+    WindowId window = wait_for_window();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2000));
+    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout)) << magnifier_->stderr_text();
+    // While the dialog waits for the user, the X11 view says what it waits for.
+    EXPECT_FALSE(wait_for_notice(window, 1).empty()) << "no notice while the dialog is open";
+    EXPECT_TRUE(magnifier_->running());
 
     seat_->move({200, 150});
-    EXPECT_EQ(wait_for_view(window, {200, 150}, 2), "");
+    EXPECT_EQ(wait_for_view(window, {200, 150}, 2, kShareFirstMonitor), "");
+    const std::string token = stored_token(config.path());
+    ASSERT_FALSE(token.empty()) << "no restore token stored";
+    EXPECT_EQ(token.front(), '"') << "the token is not a string value: " << token;
     seat_->move({420, 333});  // the view follows the pointer
     EXPECT_EQ(wait_for_view(window, {420, 333}, 2), "");
     magnifier_.reset();
 
-    // The second start shares the same monitor without a dialog: nobody answers one here, so
-    // the window would not show before the portal's long wait ran out.
-    write_settings(config.path(), 3, "\"ScreenCastRestoreToken\"=" + *token + "\n");
+    // The second start shares the same monitor without a dialog: nobody answers one here.
+    write_settings(config.path(), 3, "\"ScreenCastRestoreToken\"=" + token + "\n");
     start(config.path());
     window = wait_for_window();
     seat_->move({301, 207});
@@ -145,36 +216,69 @@ TEST_F(WaylandDesktop, MagnifiesTheSharedMonitorAndRestoresTheShareOnTheNextStar
     // Beyond the monitor's edges the view is black.
     seat_->move({3, 2});
     EXPECT_EQ(wait_for_view(window, {3, 2}, 3), "");
-    seat_->move({kMonitorWidth - 2, 40});
-    EXPECT_EQ(wait_for_view(window, {kMonitorWidth - 2, 40}, 3), "");
+    seat_->move({screen_width_ - 2, 40});
+    EXPECT_EQ(wait_for_view(window, {screen_width_ - 2, 40}, 3), "");
     EXPECT_EQ(magnifier_->stderr_text(), "");
 }
 
-TEST_F(WaylandDesktop, CancelledShareKeepsRunningOnX11WithAMessage) {
+TEST_F(WaylandDesktop, SharingThatEndsIsSaidShownAndAskedForAgain) {
     TempDir config("magnifier-wayland-config");
     write_settings(config.path(), 2);
     DialogWatch dialog;
     start(config.path());
-    const WindowId window = wait_for_window(&dialog, {kEscape});
-    EXPECT_TRUE(wait_until([&] { return magnifier_->stderr_text().find('\n') != std::string::npos; }, kTimeout));
+    const WindowId window = wait_for_window();
+    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    seat_->move({250, 180});
+    ASSERT_EQ(wait_for_view(window, {250, 180}, 2, kShareFirstMonitor), "");
+
+    // The user stops the sharing from the desktop: one line, a notice, and the stored token
+    // brings the sharing back without a dialog.
+    seat_->send("stop-sharing");
+    EXPECT_FALSE(wait_for_notice(window, 1).empty()) << "no notice after the sharing ended";
+    EXPECT_EQ(wait_for_view(window, {250, 180}, 2, {}, kRecovery), "");
     EXPECT_EQ(magnifier_->stderr_text(),
-              "magnifier: screen sharing was cancelled; reading the X11 screen instead, which shows only X11 "
-              "windows\n");
-    // The message is painted at the top of the view, in white letters.
-    long long white = 0;
-    const bool shown = wait_until(
-        [&] {
-            const Rect client = desktop_.client_geometry(window);
-            const Image top = grab_window(x_.get(), window, {0, 0, client.width, 24});
-            // The letters are white, smoothed at their edges.
-            white = std::count_if(top.pixels.begin(), top.pixels.end(), [](std::uint32_t p) {
-                return (p >> 16 & 0xFF) > 0xC0 && (p >> 8 & 0xFF) > 0xC0 && (p & 0xFF) > 0xC0;
-            });
-            return white > 100;
-        },
-        kTimeout);
-    EXPECT_TRUE(shown) << "no message in the view: " << white << " light pixels at the top";
+              "magnifier: the screen sharing ended (the shared monitor's stream was stopped); showing the X11 screen "
+              "until it is shared again\nmagnifier: the screen is shared again\n");
+
+    // The desktop's portal back end goes away, and comes back.
+    const std::string dir = env_or("RIG_DIR", "");
+    pid_t backend = backend_ ? backend_->pid() : 0;
+    if (backend == 0) std::ifstream(dir + "/portal-gnome.pid") >> backend;
+    ASSERT_GT(backend, 0);
+    ASSERT_EQ(::kill(backend, SIGKILL), 0);
+    EXPECT_FALSE(wait_for_notice(window, 1).empty()) << "no notice after the portal's back end went away";
+    backend_.reset();
+    backend_.emplace(SpawnOptions{{"/usr/libexec/xdg-desktop-portal-gnome", "--replace"}, {}, Stream::Discard,
+                                  Stream::Discard, {}});
+    seat_->move({330, 240});
+    EXPECT_EQ(wait_for_view(window, {330, 240}, 2, {}, kRecovery), "") << magnifier_->stderr_text();
     EXPECT_TRUE(magnifier_->running());
+}
+
+TEST_F(WaylandDesktop, RefusedShareKeepsTheX11ViewWithANoticeInTheUsersLanguage) {
+    std::vector<long long> bands[2];
+    for (int language : {1, 0}) {
+        TempDir config("magnifier-wayland-config");
+        write_settings(config.path(), 2);
+        write_file(config.path() / "Orlenda" / "registry.reg",
+                   read_file(config.path() / "Orlenda" / "registry.reg") + "\n[" + kOrlendaKey + "]\n" +
+                       word_line("Language", language) + "\n");
+        DialogWatch dialog;
+        start(config.path());
+        const WindowId window = wait_for_window();
+        ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+        seat_->key(kEscape);
+        EXPECT_TRUE(wait_until([&] { return magnifier_->stderr_text().find('\n') != std::string::npos; }, kTimeout));
+        EXPECT_EQ(magnifier_->stderr_text(),
+                  "magnifier: screen sharing was cancelled; reading the X11 screen instead, which shows only X11 "
+                  "windows\n");
+        // The Hungarian text needs two lines of the 400-pixel view, the English one one.
+        bands[language] = wait_for_notice(window, language == 0 ? 2 : 1);
+        EXPECT_FALSE(bands[language].empty()) << "no notice in language " << language;
+        EXPECT_TRUE(magnifier_->running());
+        magnifier_.reset();
+    }
+    EXPECT_NE(bands[0], bands[1]);
 }
 
 }  // namespace

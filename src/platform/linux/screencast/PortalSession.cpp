@@ -89,9 +89,14 @@ PortalSession::PortalSession(std::chrono::milliseconds callTimeout) : callTimeou
 }
 
 PortalSession::~PortalSession() {
-    if (sessionHandle_.isEmpty()) return;
-    // Sent without waiting for the answer: closing must not hold up the program's end.
-    QDBusConnection::sessionBus().send(QDBusMessage::createMethodCall(kService, sessionHandle_, kSession, QStringLiteral("Close")));
+    // Sent without waiting for the answers: closing must not hold up the program's end. A
+    // request still open (the share dialog) is closed first, which takes the dialog away.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (answer_) {
+        bus.send(QDBusMessage::createMethodCall(kService, requestPath_, kRequest, QStringLiteral("Close")));
+    } else if (!sessionHandle_.isEmpty()) {
+        bus.send(QDBusMessage::createMethodCall(kService, sessionHandle_, kSession, QStringLiteral("Close")));
+    }
 }
 
 QString PortalSession::nextToken() { return QStringLiteral("magnifier%1").arg(++tokenCounter_); }
