@@ -120,7 +120,8 @@ XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -n 1)
 export XAUTHORITY
 
 if [ -n "${RIG_SCALE:-}" ]; then
-    # Every monitor at the scale, side by side, in a logical layout (a temporary configuration).
+    # Every monitor at the scale, side by side, in a logical layout (RIG_LAYOUT=physical: in
+    # real pixels), as a temporary configuration.
     state=$(gdbus call --session --dest org.gnome.Mutter.DisplayConfig --object-path /org/gnome/Mutter/DisplayConfig \
         --method org.gnome.Mutter.DisplayConfig.GetCurrentState) || fail "no display configuration"
     # The serial, then every monitor side by side at the scale with its current mode.
@@ -132,14 +133,14 @@ serial = re.match(r"\(uint32 (\d+),", state).group(1)
 monitors, x = [], 0
 for connector, mode, width in re.findall(r"\(\('([^']+)', '[^']*', '[^']*', '[^']*'\), \[.*?\('([^']+)', (\d+), \d+, [^(]*?'is-current': <true>", state):
     monitors.append(f"({x}, 0, {scale}, uint32 0, {'true' if x == 0 else 'false'}, [('{connector}', '{mode}', @a{{sv}} {{}})])")
-    x += round(int(width) / scale)
+    x += int(width) if os.environ.get("RIG_LAYOUT") == "physical" else round(int(width) / scale)
 print(serial, "[" + ", ".join(monitors) + "]")
 PY
 )
     [ -n "$serial" ] && [ "$logical" != "[]" ] || fail "no monitor in the display configuration: $state"
     gdbus call --session --dest org.gnome.Mutter.DisplayConfig --object-path /org/gnome/Mutter/DisplayConfig \
         --method org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig "$serial" 1 "$logical" \
-        "{'layout-mode': <uint32 1>}" >/dev/null || fail "mutter refused scale $RIG_SCALE"
+        "{'layout-mode': <uint32 $([ "${RIG_LAYOUT:-}" = physical ] && echo 2 || echo 1)>}" >/dev/null || fail "mutter refused scale $RIG_SCALE"
 fi
 
 start permission-store /usr/libexec/xdg-permission-store --replace

@@ -281,5 +281,52 @@ TEST_F(WaylandDesktop, RefusedShareKeepsTheX11ViewWithANoticeInTheUsersLanguage)
     EXPECT_NE(bands[0], bands[1]);
 }
 
+// Two monitors side by side (RIG_MONITORS="1280x720 1280x720").
+using WaylandTwoMonitors = WaylandDesktop;
+
+TEST_F(WaylandTwoMonitors, OneSharedShowsBlackWithANoticeOnTheOtherAndSaysSoOnce) {
+    TempDir config("magnifier-wayland-config");
+    write_settings(config.path(), 2);
+    DialogWatch dialog;
+    start(config.path());
+    const WindowId window = wait_for_window();
+    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    // Tab and Alt+S share the monitor listed first, the left one.
+    const std::string covers = "magnifier: the screen sharing covers 1 of the 2 monitors; the view shows black on the others\n";
+    auto next_answer = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wait_until([&] {
+        if (std::chrono::steady_clock::now() >= next_answer) {
+            for (const std::string& keys : kShareFirstMonitor) seat_->key(keys);
+            next_answer += std::chrono::milliseconds(3000);
+        }
+        return magnifier_->stderr_text() == covers;
+    }, std::chrono::milliseconds(20000))) << magnifier_->stderr_text();
+
+    const int left_width = rig_monitors().front().x;
+    const ScreenModel left_only = [&, whole = pattern_screen(screen_width_, screen_height_)](int x, int y) {
+        return x < left_width ? whole(x, y) : 0u;
+    };
+    std::string mismatch;
+    seat_->move({200, 150});
+    wait_until([&] {
+        const Image view = grab(window);
+        mismatch = compare_magnified(view, Magnification{{200, 150}, view.width, view.height, 2}, left_only, kHintRows);
+        return mismatch.empty();
+    }, kTimeout, std::chrono::milliseconds(50));
+    EXPECT_EQ(mismatch, "");
+    // On the monitor nobody shared: black, and a notice says why.
+    seat_->move({left_width + 200, 150});
+    const ScreenModel black = [](int, int) { return 0u; };
+    wait_until([&] {
+        const Image view = grab(window);
+        mismatch = compare_magnified_where(view, Magnification{{left_width + 200, 150}, view.width, view.height, 2}, black,
+                                           [](int, int y) { return y >= 45 && y < 200; }, 1000);
+        return mismatch.empty();
+    }, kTimeout, std::chrono::milliseconds(50));
+    EXPECT_EQ(mismatch, "");
+    EXPECT_FALSE(wait_for_notice(window, 1).empty());
+    EXPECT_EQ(magnifier_->stderr_text(), covers);
+}
+
 }  // namespace
 }  // namespace e2e

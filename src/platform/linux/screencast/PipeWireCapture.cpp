@@ -282,6 +282,7 @@ CaptureHealth PipeWireCapture::health() {
     const auto now = std::chrono::steady_clock::now();
     for (const auto& stream : streams_) {
         health.framed = health.framed || stream->pictured;
+        health.streaming = health.streaming || stream->streamed;
         if (stream->pointerHere) {
             reported = true;
             here = here || *stream->pointerHere;

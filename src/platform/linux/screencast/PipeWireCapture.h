@@ -23,11 +23,13 @@ namespace platform::linux_::screencast {
 
 // How the capture stands, as one look from the user-interface thread.
 struct CaptureHealth {
-    bool framed = false;  // some stream has delivered a picture
+    bool framed = false;     // some stream has delivered a picture
+    bool streaming = false;  // some stream has started streaming
     // Why the sharing ended (a stream failed, stopped or was removed; PipeWire went away); empty
     // while it goes on.
     std::string ended;
-    // The pointer is known to be on none of the shared monitors.
+    // Every stream's newest cursor metadata says the pointer is not on it: on a monitor nobody
+    // shared, or hidden.
     bool pointerElsewhere = false;
 };
 

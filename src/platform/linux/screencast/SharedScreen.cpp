@@ -68,14 +68,13 @@ void SharedScreen::answered(PortalOutcome outcome, PortalStart start, const std:
         ended(failure);
         return;
     }
-    if (!coverageSaid_) sayUncoveredMonitors(streams);
+    checkCoverage(streams);
     state_ = State::connecting;
     connectedAt_ = std::chrono::steady_clock::now();
     checkTimer_.start();
 }
 
-void SharedScreen::sayUncoveredMonitors(const std::vector<StreamPlacement>& streams) {
-    coverageSaid_ = true;
+void SharedScreen::checkCoverage(const std::vector<StreamPlacement>& streams) {
     const std::vector<Rect> monitors = monitors_ ? monitors_() : std::vector<Rect>{};
     // The portal places streams in the desktop's layout pixels, as Xwayland places its monitors.
     const auto shared = std::count_if(monitors.begin(), monitors.end(), [&](const Rect& monitor) {
@@ -83,7 +82,8 @@ void SharedScreen::sayUncoveredMonitors(const std::vector<StreamPlacement>& stre
             return overlaps(monitor, Rect{s.x, s.y, s.x + s.width, s.y + s.height});
         });
     });
-    if (shared < static_cast<std::ptrdiff_t>(monitors.size())) {
+    uncovered_ = shared < static_cast<std::ptrdiff_t>(monitors.size());
+    if (uncovered_ && !std::exchange(coverageSaid_, true)) {
         base::warn("the screen sharing covers " + std::to_string(shared) + " of the " + std::to_string(monitors.size()) +
                    " monitors; the view shows black on the others");
     }
@@ -103,7 +103,9 @@ void SharedScreen::check() {
             retryDelay_ = timing_.firstRetry;
             if (std::exchange(failureSaid_, false)) base::warn(shared_ ? "the screen is shared again" : "the screen is shared now");
             shared_ = true;
-        } else if (std::chrono::steady_clock::now() - connectedAt_ >= timing_.firstFrame) {
+        } else if (!health.streaming && std::chrono::steady_clock::now() - connectedAt_ >= timing_.firstFrame) {
+            // A stream that runs but sends nothing shows a monitor where nothing changed yet;
+            // one that never started will not.
             ended("no picture arrived from the shared screen");
         }
     }
@@ -137,7 +139,9 @@ void SharedScreen::refresh() {
         return;
     }
     size_ = capture_->size();
-    pointerElsewhere_ = capture_->health().pointerElsewhere;
+    // A hidden pointer also leaves the streams' cursor metadata empty: only with a monitor left
+    // out of the sharing can the pointer be elsewhere.
+    pointerElsewhere_ = uncovered_ && capture_->health().pointerElsewhere;
 }
 
 int SharedScreen::width() const { return live() ? size_.x : x11_.width(); }

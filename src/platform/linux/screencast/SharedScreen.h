@@ -75,7 +75,8 @@ private:
     void ended(const std::string& why);
     void retryLater();
     void dropSession();
-    void sayUncoveredMonitors(const std::vector<StreamPlacement>& streams);
+    // Notes whether the streams leave any of the X server's monitors out; says so once.
+    void checkCoverage(const std::vector<StreamPlacement>& streams);
 
     Registry& registry_;
     soft::ScreenSource& x11_;
@@ -85,6 +86,7 @@ private:
     bool shared_ = false;       // the view has shown the shared monitors at least once
     bool failureSaid_ = false;  // a failure or end was said on stderr since the last success
     bool coverageSaid_ = false;
+    bool uncovered_ = false;  // some monitor is not shared
     std::chrono::milliseconds retryDelay_;
     std::chrono::steady_clock::time_point connectedAt_;
     std::unique_ptr<PortalSession> session_;
