@@ -184,6 +184,9 @@ protected:
 
 // Tab selects the monitor in the share dialog, Alt+S shares it.
 const std::vector<std::string> kShareFirstMonitor = {kTab, kAltS};
+// Tab selects the first monitor; Ctrl+Down moves to the next without changing the selection,
+// and Ctrl+Space adds it.
+const std::vector<std::string> kShareBothMonitors = {kTab, "0xffe3+0xff54", "0xffe3+0x20", kAltS};
 
 TEST_F(WaylandDesktop, ShowsAtOnceWhileAskingThenMagnifiesTheSharedMonitorAndRestoresTheShareNextTime) {
     TempDir config("magnifier-wayland-config");
@@ -325,7 +328,27 @@ TEST_F(WaylandTwoMonitors, OneSharedShowsBlackWithANoticeOnTheOtherAndSaysSoOnce
     }, kTimeout, std::chrono::milliseconds(50));
     EXPECT_EQ(mismatch, "");
     EXPECT_FALSE(wait_for_notice(window, 1).empty());
+    // Back across the edge, as a mouse goes: the view follows the shared monitor again.
+    for (int x = left_width + 100; x > 200; x -= 50) seat_->move({x, 160});
+    seat_->move({200, 160});
+    EXPECT_EQ(wait_for_view(window, {200, 160}, 2), "");
     EXPECT_EQ(magnifier_->stderr_text(), covers);
+}
+
+TEST_F(WaylandTwoMonitors, BothSharedAreExactAcrossTheirBoundary) {
+    TempDir config("magnifier-wayland-config");
+    write_settings(config.path(), 3);
+    DialogWatch dialog;
+    start(config.path());
+    const WindowId window = wait_for_window();
+    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    const int left_width = rig_monitors().front().x;
+    seat_->move({left_width - 20, 300});
+    EXPECT_EQ(wait_for_view(window, {left_width - 20, 300}, 3, kShareBothMonitors, std::chrono::milliseconds(20000)), "")
+        << magnifier_->stderr_text();
+    seat_->move({left_width + 15, 200});
+    EXPECT_EQ(wait_for_view(window, {left_width + 15, 200}, 3), "");
+    EXPECT_EQ(magnifier_->stderr_text(), "");
 }
 
 }  // namespace
