@@ -3,6 +3,9 @@
 //   --screen N   fills the Nth monitor from the left, its pattern continuing the one on its left
 //   --scaled     paints in the monitor's real pixels where the desktop scales it, as programs
 //                that follow the scale do; the pattern then names real pixel positions
+//   --blocks N   paints blocks of N x N window pixels instead, block (i, j) in the pattern's
+//                colour for (i, j): at a fractional scale, where the desktop resamples
+//                windows, the inside of each block keeps its colour
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -19,12 +22,23 @@ namespace {
 
 class PatternWindow : public QRasterWindow {
 public:
-    explicit PatternWindow(QPoint origin) : origin_(origin) {}
+    PatternWindow(QPoint origin, int block) : origin_(origin), block_(block) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
         const qreal ratio = devicePixelRatio();
         const QSize real(qRound(width() * ratio), qRound(height() * ratio));
+        if (block_ > 0) {
+            QPainter painter(this);
+            for (int y = 0; y < height(); y += block_) {
+                for (int x = 0; x < width(); x += block_) {
+                    painter.fillRect(x, y, block_, block_, QColor::fromRgb(e2e::UniquePattern::colour(x / block_, y / block_)));
+                }
+            }
+            std::printf("shown %dx%d\n", width(), height());
+            std::fflush(stdout);
+            return;
+        }
         if (image_.size() != real) {
             image_ = QImage(real, QImage::Format_RGB32);
             for (int y = 0; y < image_.height(); ++y) {
@@ -42,6 +56,7 @@ protected:
 
 private:
     QPoint origin_;  // the real pixel position of the window's corner on the desktop
+    int block_ = 0;
     QImage image_;
 };
 
@@ -54,6 +69,9 @@ int main(int argc, char** argv) {
         return list;
     }();
     const bool scaled = arguments.contains(QStringLiteral("--scaled"));
+    const int block = arguments.contains(QStringLiteral("--blocks"))
+                          ? arguments.value(arguments.indexOf(QStringLiteral("--blocks")) + 1).toInt()
+                          : 0;
     const int index = arguments.contains(QStringLiteral("--screen"))
                           ? arguments.value(arguments.indexOf(QStringLiteral("--screen")) + 1).toInt()
                           : 0;
@@ -68,7 +86,7 @@ int main(int argc, char** argv) {
     // The monitors on its left, in real pixels.
     int left = 0;
     for (int i = 0; i < index; ++i) left += qRound(screens[i]->geometry().width() * screens[i]->devicePixelRatio());
-    PatternWindow window(QPoint(left, 0));
+    PatternWindow window(QPoint(left, 0), block);
     window.setScreen(screens[index]);
     window.setGeometry(screens[index]->geometry());
     window.setTitle(QStringLiteral("pattern"));

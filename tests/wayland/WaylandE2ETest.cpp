@@ -8,6 +8,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -29,6 +30,8 @@ namespace e2e {
 namespace {
 
 constexpr int kHintRows = 20;
+// At a fractional scale the pattern is painted in blocks of this many logical pixels.
+constexpr int kBlock = 32;
 constexpr auto kTimeout = std::chrono::milliseconds(10000);
 constexpr auto kRecovery = std::chrono::milliseconds(30000);
 
@@ -72,14 +75,20 @@ protected:
             // Mutter makes the seat's keyboard and pointer on first use only.
             seat_->move({100, 100});
             seat_->key(kShift);
-            const bool scaled = !env_or("RIG_SCALE", "").empty();
+            const double scale = std::stod(env_or("RIG_SCALE", "1"));
             const std::vector<Point> monitors = rig_monitors();
             for (std::size_t i = 0; i < monitors.size(); ++i) {
                 std::vector<std::string> command{PATTERN_EXE, "--screen", std::to_string(i)};
-                if (scaled) command.push_back("--scaled");
+                if (scale != 1) command.push_back("--scaled");
+                if (kBlock > 0 && scale != std::floor(scale)) {
+                    command.insert(command.end(), {"--blocks", std::to_string(kBlock)});
+                }
                 Process& pattern = patterns_.emplace_back(
                     SpawnOptions{command, {{"QT_QPA_PLATFORM", "wayland"}}, Stream::Capture, Stream::Capture, {}});
-                const std::string expected = "shown " + std::to_string(monitors[i].x) + "x" + std::to_string(monitors[i].y);
+                // Blocks are painted in the window's own, logical, pixels.
+                const double size_scale = command.back() == std::to_string(kBlock) ? scale : 1.0;
+                const std::string expected = "shown " + std::to_string(std::lround(monitors[i].x / size_scale)) + "x" +
+                                             std::to_string(std::lround(monitors[i].y / size_scale));
                 if (!wait_until([&] { return pattern.stdout_text().find(expected) != std::string::npos; }, kTimeout)) {
                     throw std::runtime_error("the pattern window did not fill monitor " + std::to_string(i) + ": " +
                                              pattern.stdout_text() + pattern.stderr_text());
@@ -202,7 +211,7 @@ TEST_F(WaylandDesktop, ShowsAtOnceWhileAskingThenMagnifiesTheSharedMonitorAndRes
     EXPECT_TRUE(magnifier_->running());
 
     seat_->move({200, 150});
-    EXPECT_EQ(wait_for_view(window, {200, 150}, 2, kShareFirstMonitor), "");
+    EXPECT_EQ(wait_for_view(window, {200, 150}, 2, kShareFirstMonitor), "") << magnifier_->stderr_text();
     const std::string token = stored_token(config.path());
     ASSERT_FALSE(token.empty()) << "no restore token stored";
     EXPECT_EQ(token.front(), '"') << "the token is not a string value: " << token;
@@ -349,6 +358,45 @@ TEST_F(WaylandTwoMonitors, BothSharedAreExactAcrossTheirBoundary) {
     seat_->move({left_width + 15, 200});
     EXPECT_EQ(wait_for_view(window, {left_width + 15, 200}, 3), "");
     EXPECT_EQ(magnifier_->stderr_text(), "");
+}
+
+// One monitor at a fractional scale in a logical layout (RIG_SCALE=1.5), painted in blocks.
+using WaylandFractional = WaylandDesktop;
+
+TEST_F(WaylandFractional, TheViewFollowsThePointerOverTheWholeScaledMonitor) {
+    TempDir config("magnifier-wayland-config");
+    write_settings(config.path(), 2);
+    DialogWatch dialog;
+    start(config.path());
+    const WindowId window = wait_for_window();
+    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    const double scale = std::stod(env_or("RIG_SCALE", "1"));
+    // The centres of blocks near three corners (the window covers the fourth) and in the middle,
+    // in real pixels: the far ones lie beyond the monitor's logical size.
+    const int columns = static_cast<int>(screen_width_ / scale) / kBlock;
+    const int rows = static_cast<int>(screen_height_ / scale) / kBlock;
+    bool answered = false;
+    for (const Point block : {Point{2, 2}, Point{columns - 2, 2}, Point{columns / 2, rows / 3}, Point{3, rows - 2}}) {
+        const Point pointer{static_cast<int>(std::lround((block.x * kBlock + kBlock / 2) * scale)),
+                            static_cast<int>(std::lround((block.y * kBlock + kBlock / 2) * scale))};
+        seat_->move(pointer);
+        const std::uint32_t expected = UniquePattern::colour(block.x, block.y);
+        std::uint32_t centre = 0;
+        auto next_answer = std::chrono::steady_clock::now();
+        const bool shown = wait_until([&] {
+            if (!answered && std::chrono::steady_clock::now() >= next_answer) {
+                for (const std::string& keys : kShareFirstMonitor) seat_->key(keys);
+                next_answer += std::chrono::milliseconds(3000);
+            }
+            const Image view = grab(window);
+            centre = view.at(view.width / 2, view.height / 2);
+            return centre == expected;
+        }, std::chrono::milliseconds(20000), std::chrono::milliseconds(50));
+        answered = true;
+        EXPECT_TRUE(shown) << "pointer " << to_string(pointer) << ": the view's centre is " << hex_colour(centre)
+                           << ", block " << to_string(block) << " is " << hex_colour(expected) << "; "
+                           << magnifier_->stderr_text();
+    }
 }
 
 }  // namespace

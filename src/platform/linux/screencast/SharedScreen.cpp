@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/DebugSwitches.h"
 #include "base/Warn.h"
 #include "platform/linux/screencast/RestoreToken.h"
 
@@ -61,14 +62,14 @@ void SharedScreen::answered(PortalOutcome outcome, PortalStart start, const std:
     // A token is good for one start only: the next start needs the new one.
     if (!start.restoreToken.empty()) saveRestoreToken(registry_, start.restoreToken);
     session_->onClosed([this] { ended("the screen-cast portal closed the session"); });
-    const std::vector<StreamPlacement> streams = start.streams;
+    streams_ = start.streams;
     std::string failure;
     capture_ = PipeWireCapture::open(std::move(start.pipewire), start.streams, failure);
     if (!capture_) {
         ended(failure);
         return;
     }
-    checkCoverage(streams);
+    checkCoverage(streams_);
     state_ = State::connecting;
     connectedAt_ = std::chrono::steady_clock::now();
     checkTimer_.start();
@@ -89,6 +90,18 @@ void SharedScreen::checkCoverage(const std::vector<StreamPlacement>& streams) {
     }
 }
 
+void SharedScreen::describeStreams() {
+    const std::vector<Rect> areas = capture_->areas();
+    for (std::size_t i = 0; i < areas.size() && i < streams_.size(); ++i) {
+        const StreamPlacement& s = streams_[i];
+        const Rect& a = areas[i];
+        base::warn("shared monitor " + std::to_string(i + 1) + ": " + std::to_string(s.width) + "x" + std::to_string(s.height) +
+                   "+" + std::to_string(s.x) + "+" + std::to_string(s.y) + " on the desktop, frames placed at " +
+                   std::to_string(a.right - a.left) + "x" + std::to_string(a.bottom - a.top) + "+" + std::to_string(a.left) +
+                   "+" + std::to_string(a.top));
+    }
+}
+
 void SharedScreen::check() {
     if (!capture_) return;
     const CaptureHealth health = capture_->health();
@@ -102,6 +115,7 @@ void SharedScreen::check() {
             switched_ = true;
             retryDelay_ = timing_.firstRetry;
             if (std::exchange(failureSaid_, false)) base::warn(shared_ ? "the screen is shared again" : "the screen is shared now");
+            if (base::debugSwitches().frameStats) describeStreams();
             shared_ = true;
         } else if (!health.streaming && std::chrono::steady_clock::now() - connectedAt_ >= timing_.firstFrame) {
             // A stream that runs but sends nothing shows a monitor where nothing changed yet;

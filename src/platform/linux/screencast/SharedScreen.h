@@ -77,6 +77,8 @@ private:
     void dropSession();
     // Notes whether the streams leave any of the X server's monitors out; says so once.
     void checkCoverage(const std::vector<StreamPlacement>& streams);
+    // With MAGNIFIER_STATS set: where each shared monitor's frames are placed.
+    void describeStreams();
 
     Registry& registry_;
     soft::ScreenSource& x11_;
@@ -91,6 +93,7 @@ private:
     std::chrono::steady_clock::time_point connectedAt_;
     std::unique_ptr<PortalSession> session_;
     std::unique_ptr<PipeWireCapture> capture_;
+    std::vector<StreamPlacement> streams_;  // as the portal placed them
     Point size_{};
     bool pointerElsewhere_ = false;
     bool switched_ = false;  // the next change check must not trust either source's news
