@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -101,7 +103,7 @@ protected:
         }
     }
     static void TearDownTestSuite() {
-        backend_.reset();
+        restarted_.clear();
         patterns_.clear();
         seat_.reset();
         x_.reset();
@@ -174,6 +176,21 @@ protected:
         return bands;
     }
 
+    // Kills one of the rig's services (or the one this suite started in its place), runs
+    // `meanwhile`, and starts it again, kept until the suite ends.
+    static void restart_service(const std::string& name, const std::vector<std::string>& command,
+                                const std::function<void()>& meanwhile) {
+        std::optional<Process>& own = restarted_[name];
+        pid_t pid = own ? own->pid() : 0;
+        if (pid == 0) std::ifstream(env_or("RIG_DIR", "") + "/" + name + ".pid") >> pid;
+        ASSERT_GT(pid, 0) << "no PID for " << name;
+        ::kill(pid, SIGKILL);
+        wait_until([&] { return ::kill(pid, 0) != 0 || (own && !own->running()); }, kTimeout);
+        meanwhile();
+        own.reset();
+        own.emplace(SpawnOptions{command, {}, Stream::Discard, Stream::Discard, {}});
+    }
+
     std::string stored_token(const std::filesystem::path& config) {
         const std::optional<std::string> token =
             RegFile::parse(read_file(config / "Orlenda" / "registry.reg")).raw(kMagnifierKey, "ScreenCastRestoreToken");
@@ -183,7 +200,8 @@ protected:
     static inline XDisplayPtr x_;
     static inline std::unique_ptr<Seat> seat_;
     static inline std::vector<Process> patterns_;
-    static inline std::optional<Process> backend_;  // the portal back end, once a test restarted it
+    // Services of the rig a test stopped and started again, by name.
+    static inline std::map<std::string, std::optional<Process>> restarted_;
     static inline int screen_width_ = 0;
     static inline int screen_height_ = 0;
     static inline std::string setup_error_;
@@ -252,18 +270,23 @@ TEST_F(WaylandDesktop, SharingThatEndsIsSaidShownAndAskedForAgain) {
               "magnifier: the screen sharing ended (the shared monitor's stream was stopped); showing the X11 screen "
               "until it is shared again\nmagnifier: the screen is shared again\n");
 
-    // The desktop's portal back end goes away, and comes back.
-    const std::string dir = env_or("RIG_DIR", "");
-    pid_t backend = backend_ ? backend_->pid() : 0;
-    if (backend == 0) std::ifstream(dir + "/portal-gnome.pid") >> backend;
-    ASSERT_GT(backend, 0);
-    ASSERT_EQ(::kill(backend, SIGKILL), 0);
-    EXPECT_FALSE(wait_for_notice(window, 1).empty()) << "no notice after the portal's back end went away";
-    backend_.reset();
-    backend_.emplace(SpawnOptions{{"/usr/libexec/xdg-desktop-portal-gnome", "--replace"}, {}, Stream::Discard,
-                                  Stream::Discard, {}});
+    // The desktop's portal back end goes away, and comes back; then PipeWire does.
+    restart_service("portal-gnome", {"/usr/libexec/xdg-desktop-portal-gnome", "--replace"}, [&] {
+        EXPECT_FALSE(wait_for_notice(window, 1).empty()) << "no notice after the portal's back end went away";
+    });
     seat_->move({330, 240});
     EXPECT_EQ(wait_for_view(window, {330, 240}, 2, {}, kRecovery), "") << magnifier_->stderr_text();
+    restart_service("wireplumber", {"wireplumber"}, [] {});
+    restart_service("pipewire", {"pipewire"}, [&] {
+        EXPECT_FALSE(wait_for_notice(window, 1).empty()) << "no notice after PipeWire went away";
+    });
+    restart_service("wireplumber", {"wireplumber"}, [] {});
+    // The seat's own session streamed through the PipeWire that went: it needs a new one.
+    seat_.reset();
+    seat_ = std::make_unique<Seat>();
+    seat_->key(kShift);  // mutter makes the new seat's keyboard on first use
+    seat_->move({340, 250});
+    EXPECT_EQ(wait_for_view(window, {340, 250}, 2, {}, kRecovery), "") << magnifier_->stderr_text();
     EXPECT_TRUE(magnifier_->running());
 }
 
