@@ -8,8 +8,11 @@
 //     from MAGNIFIER_STATS=1's frame count at exit and /proc/PID/stat, over the difference of a
 //     short and a long run (the start-up cancels out).
 //   cpu_server_ms_per_frame: the display side's CPU per painted tick (mutter + PipeWire, or Xvfb).
-//   delay_ms_median, delay_ms_max: from a pointer move to the view showing the new position at
-//     its centre, polled at 1 ms on the view's centre pixel; 20 moves.
+//   delay_ms_median, delay_ms_max, unanswered_1s: from a pointer move to the view showing the new
+//     position at its centre, polled at 1 ms on the view's centre pixel; 300 moves, of which
+//     those not shown within a second are counted apart.
+//   consumer_delay_ms_median (portal): from the same moves to a minimal PipeWire consumer of the
+//     same monitor (mutter's own screen cast, cursor metadata only) receiving the position.
 #include <benchmark/benchmark.h>
 
 #include <X11/Xlib.h>
@@ -20,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <stop_token>
@@ -48,6 +52,13 @@ constexpr auto kTimeout = std::chrono::milliseconds(20000);
 constexpr auto kSettle = std::chrono::milliseconds(5000);
 constexpr auto kShort = std::chrono::milliseconds(1000);
 constexpr auto kLong = std::chrono::milliseconds(6000);
+constexpr int kMoves = 300;
+
+// The magnifier measured: MAGNIFIER_BENCH_EXE names another build of it, to set side by side.
+const char* magnifier_exe() {
+    const char* other = std::getenv("MAGNIFIER_BENCH_EXE");
+    return other != nullptr && *other != '\0' ? other : MAGNIFIER_EXE;
+}
 
 double cpu_seconds(pid_t pid) {
     std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
@@ -63,13 +74,14 @@ double cpu_seconds(pid_t pid) {
     return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-// PIDs of the processes with this command name (mutter, pipewire).
-std::vector<pid_t> pids_named(const std::string& name) {
-    const CommandResult found = run_command({"pgrep", "-x", "-u", std::to_string(::getuid()), name});
-    std::vector<pid_t> pids;
-    std::istringstream in(found.out);
-    for (pid_t pid = 0; in >> pid;) pids.push_back(pid);
-    return pids;
+// The PID of one of the rig's services (mutter, pipewire): only this rig's, where another may run
+// beside it.
+pid_t rig_service(const std::string& name) {
+    const char* dir = std::getenv("RIG_DIR");
+    pid_t pid = 0;
+    if (dir != nullptr) std::ifstream(std::string(dir) + "/" + name + ".pid") >> pid;
+    if (pid <= 0) throw std::runtime_error("no PID for the rig's " + name);
+    return pid;
 }
 
 double cpu_seconds(const std::vector<pid_t>& pids) {
@@ -84,6 +96,7 @@ struct Desk {
     std::function<void(Point)> move;
     std::vector<pid_t> server;
     Display* x = nullptr;
+    bool consumer = false;  // set the minimal PipeWire consumer's delay beside the view's
 };
 
 Point lissajous(double t) {
@@ -133,7 +146,7 @@ void size_client(const Desktop& desktop, WindowId window) {
 Run measure(const Desk& desk, const std::filesystem::path& config, std::chrono::milliseconds interval) {
     const Desktop desktop(desk.env);
     const auto spawned = Clock::now();
-    Process magnifier(SpawnOptions{{MAGNIFIER_EXE},
+    Process magnifier(SpawnOptions{{magnifier_exe()},
                                    merge(desk.env, {{"XDG_CONFIG_HOME", config.string()}, {"MAGNIFIER_STATS", "1"}}),
                                    Stream::Discard, Stream::Capture, {}});
     const WindowId window = wait_for_window(desktop, magnifier);
@@ -157,17 +170,46 @@ Run measure(const Desk& desk, const std::filesystem::path& config, std::chrono::
     return run;
 }
 
-// Pointer moves until the view's centre shows the new position; milliseconds each.
-std::vector<double> delays(const Desk& desk, const std::filesystem::path& config) {
+struct Delays {
+    std::vector<double> view;      // milliseconds from a move to the view showing it
+    std::vector<double> consumer;  // ... to the minimal consumer's receiving it (portal only)
+    int unanswered = 0;            // moves the view did not show within a second
+};
+
+// The time the minimal consumer got the pointer at `target`, once it has.
+std::optional<Clock::time_point> consumer_saw(const Process& consumer, Point target) {
+    const std::string key = "cursor " + std::to_string(target.x) + " " + std::to_string(target.y) + " ";
+    const std::string out = consumer.stdout_text();
+    const auto at = out.rfind(key);
+    if (at == std::string::npos) return std::nullopt;
+    return Clock::time_point(std::chrono::nanoseconds(std::stoll(out.substr(at + key.size()))));
+}
+
+// Pointer moves until the view's centre shows the new position, with the minimal consumer
+// following the same moves where there is one.
+Delays delays(const Desk& desk, const std::filesystem::path& config, int moves) {
     const Desktop desktop(desk.env);
-    Process magnifier(SpawnOptions{{MAGNIFIER_EXE}, merge(desk.env, {{"XDG_CONFIG_HOME", config.string()}}),
+    Process magnifier(SpawnOptions{{magnifier_exe()}, merge(desk.env, {{"XDG_CONFIG_HOME", config.string()}}),
                                    Stream::Discard, Stream::Capture, {}});
     const WindowId window = wait_for_window(desktop, magnifier);
     size_client(desktop, window);
-    std::vector<double> result;
-    for (int i = 0; i < 20; ++i) {
+    std::optional<Process> consumer;
+    if (desk.consumer) {
+        consumer.emplace(SpawnOptions{{CONSUMER_EXE}, {}, Stream::Capture, Stream::Capture, {}});
+        if (!wait_until([&] { return consumer->stdout_text().find("ready") != std::string::npos; }, kTimeout)) {
+            throw std::runtime_error("the minimal consumer did not start: " + consumer->stderr_text());
+        }
+    }
+    // The view shows the portal's picture once it is shared: a first move it shows.
+    desk.move({90, 140});
+    wait_until([&] {
+        const Image centre = grab_window(desk.x, window, {kClientWidth / 2, kClientHeight / 2, 1, 1});
+        return UniquePattern::position(centre.at(0, 0)).has_value();
+    }, kTimeout);
+    Delays result;
+    for (int i = 0; i < moves; ++i) {
         // Left of the window, so the magnified area never holds the window itself.
-        const Point target{100 + 12 * i, 150 + 7 * i};
+        const Point target{100 + (12 * i) % 300, 150 + (7 * i) % 400};
         const auto t0 = Clock::now();
         desk.move(target);
         const bool seen = wait_until(
@@ -176,12 +218,26 @@ std::vector<double> delays(const Desk& desk, const std::filesystem::path& config
                 const auto shown = UniquePattern::position(centre.at(0, 0));
                 return shown && shown->x == target.x && shown->y == target.y;
             },
-            std::chrono::milliseconds(3000), std::chrono::milliseconds(1));
-        if (!seen) throw std::runtime_error("the view never showed " + to_string(target));
-        result.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::chrono::milliseconds(1000), std::chrono::milliseconds(1));
+        if (!seen) {
+            ++result.unanswered;
+            continue;
+        }
+        result.view.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        if (consumer) {
+            std::optional<Clock::time_point> got;
+            wait_until([&] { return (got = consumer_saw(*consumer, target)).has_value(); }, std::chrono::milliseconds(1000));
+            if (got) result.consumer.push_back(std::chrono::duration<double, std::milli>(*got - t0).count());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
     }
     return result;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 void measure_all(benchmark::State& state, const Desk& desk, const std::filesystem::path& config) {
@@ -199,10 +255,11 @@ void measure_all(benchmark::State& state, const Desk& desk, const std::filesyste
     state.counters["fps"] = frames / wall;
     state.counters["cpu_ms_per_frame"] = 1000.0 * (long_run.cpu + short_run.cpu) * scale / frames;
     state.counters["cpu_server_ms_per_frame"] = 1000.0 * (long_run.server + short_run.server) * scale / frames;
-    std::vector<double> d = delays(desk, config);
-    std::sort(d.begin(), d.end());
-    state.counters["delay_ms_median"] = d[d.size() / 2];
-    state.counters["delay_ms_max"] = d.back();
+    const Delays d = delays(desk, config, kMoves);
+    state.counters["delay_ms_median"] = median(d.view);
+    state.counters["delay_ms_max"] = d.view.empty() ? 0 : *std::max_element(d.view.begin(), d.view.end());
+    state.counters["unanswered_1s"] = d.unanswered;
+    if (desk.consumer) state.counters["consumer_delay_ms_median"] = median(d.consumer);
 }
 
 void BM_Portal(benchmark::State& state) {
@@ -221,22 +278,25 @@ void BM_Portal(benchmark::State& state) {
             // The first start asks; the token it stores lets the measured starts skip the dialog.
             {
                 DialogWatch dialog;
-                Process first(SpawnOptions{{MAGNIFIER_EXE}, {{"XDG_CONFIG_HOME", config.str()}}, Stream::Discard,
+                Process first(SpawnOptions{{magnifier_exe()}, {{"XDG_CONFIG_HOME", config.str()}}, Stream::Discard,
                                            Stream::Capture, {}});
                 if (!dialog.wait_for_dialog(kTimeout)) throw std::runtime_error("no share dialog");
-                const Desktop desktop{EnvOverrides{}};
-                std::vector<WindowId> found;
+                const auto shared = [&] {
+                    return read_file(config.path() / "Orlenda" / "registry.reg").find("ScreenCastRestoreToken") !=
+                           std::string::npos;
+                };
                 wait_until(
                     [&] {
+                        if (shared()) return true;
                         seat.key(kTab);
                         seat.key(kAltS);
-                        return !(found = desktop.find_windows(first.pid(), "^Magnifier")).empty();
+                        return shared();
                     },
-                    kTimeout, std::chrono::milliseconds(3000));
+                    std::chrono::milliseconds(30000), std::chrono::milliseconds(3000));
+                if (!shared()) throw std::runtime_error("the share dialog was not answered: " + first.stderr_text());
             }
-            std::vector<pid_t> server = pids_named("mutter");
-            for (pid_t pid : pids_named("pipewire")) server.push_back(pid);
-            Desk desk{{}, [&seat](Point p) { seat.move(p); }, server, x.get()};
+            const std::vector<pid_t> server = {rig_service("mutter"), rig_service("pipewire")};
+            Desk desk{{}, [&seat](Point p) { seat.move(p); }, server, x.get(), true};
             measure_all(state, desk, config.path());
         } catch (const std::exception& error) {
             state.SkipWithError(error.what());

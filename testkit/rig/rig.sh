@@ -145,7 +145,9 @@ fi
 
 start permission-store /usr/libexec/xdg-permission-store --replace
 wait_for 'has_name org.freedesktop.impl.portal.PermissionStore' 100 || fail "the permission store did not start"
-start portal-gnome /usr/libexec/xdg-desktop-portal-gnome --replace
+# Without GDK_BACKEND, as in a desktop session: its dialogs take a program's X11 window as their
+# parent only through a connection to the X display of their own.
+start portal-gnome env -u GDK_BACKEND /usr/libexec/xdg-desktop-portal-gnome --replace
 wait_for 'has_name org.freedesktop.impl.portal.desktop.gnome' 200 || fail "the GNOME portal did not start"
 start portal /usr/libexec/xdg-desktop-portal --replace
 wait_for 'has_name org.freedesktop.portal.Desktop' 200 || fail "the portal did not start"

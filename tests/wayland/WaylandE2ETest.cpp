@@ -271,7 +271,7 @@ TEST_F(WaylandDesktop, SharingThatEndsIsSaidShownAndAskedForAgain) {
               "until it is shared again\nmagnifier: the screen is shared again\n");
 
     // The desktop's portal back end goes away, and comes back; then PipeWire does.
-    restart_service("portal-gnome", {"/usr/libexec/xdg-desktop-portal-gnome", "--replace"}, [&] {
+    restart_service("portal-gnome", {"env", "-u", "GDK_BACKEND", "/usr/libexec/xdg-desktop-portal-gnome", "--replace"}, [&] {
         EXPECT_FALSE(wait_for_notice(window, 1).empty()) << "no notice after the portal's back end went away";
     });
     seat_->move({330, 240});

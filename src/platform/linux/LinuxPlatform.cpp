@@ -10,6 +10,7 @@
 // On a Wayland session the window stays an X11 window on Xwayland, but the screen is read through
 // the screen-cast portal: Xwayland's root window holds only the X11 windows.
 #include <QApplication>
+#include <QWidget>
 #include <langinfo.h>
 
 #include <clocale>
@@ -82,6 +83,17 @@ bool useUtf8TextEncoding() {
     return false;
 }
 
+// The program's shown window as the portal names windows: its share dialog then stands over it,
+// not hidden under a window that stays on top.
+std::string shownWindow() {
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->internalWinId() != 0) {
+            return "x11:" + QString::number(widget->internalWinId(), 16).toStdString();
+        }
+    }
+    return {};
+}
+
 bool waylandSession() {
     const char* display = std::getenv("WAYLAND_DISPLAY");
     const char* session = std::getenv("XDG_SESSION_TYPE");
@@ -98,7 +110,7 @@ public:
           changes_(*display_),
           x11Screen_(*display_, &changes_),
           portal_(portalWanted() ? std::make_unique<linux_::screencast::SharedScreen>(
-                                       registry_, x11Screen_, [this] { return monitorAreas(); })
+                                       registry_, x11Screen_, [this] { return monitorAreas(); }, shownWindow)
                                  : nullptr),
           graphics_(portal_ ? static_cast<soft::ScreenSource&>(*portal_) : x11Screen_),
           windows_(*display_, graphics_, &changes_),

@@ -101,9 +101,10 @@ PortalSession::~PortalSession() {
 
 QString PortalSession::nextToken() { return QStringLiteral("magnifier%1").arg(++tokenCounter_); }
 
-void PortalSession::start(const std::string& restoreToken, Done done) {
+void PortalSession::start(const std::string& restoreToken, Done done, std::function<std::string()> parentWindow) {
     restoreToken_ = restoreToken;
     done_ = std::move(done);
+    parentWindow_ = std::move(parentWindow);
     if (!QDBusConnection::sessionBus().isConnected()) {
         finish(PortalOutcome::unavailable, "no session D-Bus to reach the screen-cast portal");
         return;
@@ -227,7 +228,8 @@ void PortalSession::selectSources() {
 
 void PortalSession::startSharing() {
     // The dialog waits for the user: no time limit.
-    request(QStringLiteral("Start"), {QVariant::fromValue(QDBusObjectPath(sessionHandle_)), QString()}, {}, false,
+    const QString parent = parentWindow_ ? QString::fromStdString(parentWindow_()) : QString();
+    request(QStringLiteral("Start"), {QVariant::fromValue(QDBusObjectPath(sessionHandle_)), parent}, {}, false,
             "the screen sharing", [this](const QVariantMap& results) {
                 result_.streams = parseStreams(results.value(QStringLiteral("streams")));
                 result_.restoreToken = results.value(QStringLiteral("restore_token")).toString().toStdString();

@@ -44,7 +44,9 @@ public:
     ~PortalSession() override;  // closes the session, which ends the streams
 
     // Starts the conversation; `done` is called from the event loop, never from inside start().
-    void start(const std::string& restoreToken, Done done);
+    // `parentWindow` names the window the share dialog belongs to ("x11:XID"), asked for when
+    // the dialog is: the desktop then shows the dialog over that window, and whose it is.
+    void start(const std::string& restoreToken, Done done, std::function<std::string()> parentWindow = {});
     // Called once if the portal closes the session after it started.
     void onClosed(std::function<void()> closed) { closed_ = std::move(closed); }
 
@@ -69,6 +71,7 @@ private:
     std::chrono::milliseconds callTimeout_;
     std::string restoreToken_;
     Done done_;
+    std::function<std::string()> parentWindow_;
     std::function<void()> closed_;
     bool finished_ = false;
     uint version_ = 0;

@@ -17,8 +17,14 @@ bool overlaps(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-SharedScreen::SharedScreen(Registry& registry, soft::ScreenSource& x11, MonitorList monitors, SharingTiming timing)
-    : registry_(registry), x11_(x11), monitors_(std::move(monitors)), timing_(timing), retryDelay_(timing.firstRetry) {
+SharedScreen::SharedScreen(Registry& registry, soft::ScreenSource& x11, MonitorList monitors, ParentWindow parent,
+                           SharingTiming timing)
+    : registry_(registry),
+      x11_(x11),
+      monitors_(std::move(monitors)),
+      parent_(std::move(parent)),
+      timing_(timing),
+      retryDelay_(timing.firstRetry) {
     checkTimer_.setInterval(static_cast<int>(timing_.check.count()));
     connect(&checkTimer_, &QTimer::timeout, this, [this] { check(); });
     retryTimer_.setSingleShot(true);
@@ -35,7 +41,7 @@ void SharedScreen::ask() {
     session_ = std::make_unique<PortalSession>(timing_.call);
     session_->start(loadRestoreToken(registry_), [this](PortalOutcome outcome, PortalStart start, const std::string& error) {
         answered(outcome, std::move(start), error);
-    });
+    }, parent_);
 }
 
 void SharedScreen::dropSession() {

@@ -40,7 +40,12 @@ public:
     // The monitors the X server knows, in root coordinates.
     using MonitorList = std::function<std::vector<Rect>()>;
 
-    SharedScreen(Registry& registry, soft::ScreenSource& x11, MonitorList monitors, SharingTiming timing = {});
+    // The window the share dialog belongs to, as the portal names windows ("x11:XID"); empty
+    // while there is none.
+    using ParentWindow = std::function<std::string()>;
+
+    SharedScreen(Registry& registry, soft::ScreenSource& x11, MonitorList monitors, ParentWindow parent,
+                 SharingTiming timing = {});
     ~SharedScreen() override;
 
     // Asks the portal for the screen; the answer comes through the event loop.
@@ -83,6 +88,7 @@ private:
     Registry& registry_;
     soft::ScreenSource& x11_;
     MonitorList monitors_;
+    ParentWindow parent_;
     SharingTiming timing_;
     State state_ = State::asking;
     bool shared_ = false;       // the view has shown the shared monitors at least once
