@@ -50,7 +50,7 @@ TEST_F(MagnifierWindow, WithoutAScreenCastPortalSaysSoAndReadsTheX11Screen) {
     EXPECT_THAT(run_->process().stderr_text(),
                 ::testing::HasSubstr("magnifier: no session D-Bus to reach the screen-cast portal; reading the X11 "
                                      "screen instead, which shows only X11 windows\n"));
-    // The view shows the X11 screen below the message at its top.
+    // The view shows the X11 screen below the notice, which takes two lines of this width.
     desktop().move_mouse(kFarCursor);
     const Rect client = desktop().client_geometry(window_);
     const Magnification view{kFarCursor, client.width, client.height, 2};
@@ -58,7 +58,7 @@ TEST_F(MagnifierWindow, WithoutAScreenCastPortalSaysSoAndReadsTheX11Screen) {
         [&] {
             return compare_magnified_where(
                 grab_screen(x(), client), view, pattern_screen(kScreenWidth, kScreenHeight),
-                [&](int, int y) { return y >= 24 && y < client.height - kHintRows; }, 20000);
+                [&](int, int y) { return y >= 32 && y < client.height - kHintRows; }, 20000);
         },
         [](const std::string& mismatch) { return mismatch.empty(); }, kTimeout);
     EXPECT_EQ(seen.last, "");
