@@ -5,6 +5,7 @@
 //   move X Y        absolute pointer motion, in screen pixels
 //   nudge DX DY     relative pointer motion
 //   key SYM[+SYM]   presses the X keysyms (hex or decimal) in order, releases them in reverse
+//   click           presses and releases the left button where the pointer is
 // The session lives as long as this process: mutter ends it when its D-Bus peer goes away.
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -74,6 +75,10 @@ public:
     void move(double x, double y) { session(QStringLiteral("NotifyPointerMotionAbsolute"), {stream_, x, y}); }
     void nudge(double dx, double dy) { session(QStringLiteral("NotifyPointerMotionRelative"), {dx, dy}); }
     void key(unsigned keysym, bool down) { session(QStringLiteral("NotifyKeyboardKeysym"), {keysym, down}); }
+    void click() {
+        constexpr int kLeftButton = 0x110;  // BTN_LEFT
+        for (bool down : {true, false}) session(QStringLiteral("NotifyPointerButton"), {kLeftButton, down});
+    }
 
 private:
     void session(const QString& method, const QList<QVariant>& arguments = {}) {
@@ -103,6 +108,8 @@ void run(Seat& seat, const std::string& line) {
         }
         for (unsigned sym : syms) seat.key(sym, true);
         for (auto it = syms.rbegin(); it != syms.rend(); ++it) seat.key(*it, false);
+    } else if (command == "click") {
+        seat.click();
     } else {
         throw std::runtime_error("unknown command " + command);
     }
