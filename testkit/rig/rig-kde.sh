@@ -37,5 +37,6 @@ if [ -z "$XAUTHORITY" ]; then
 fi
 export WAYLAND_DISPLAY=wayland-rig DISPLAY=$display XAUTHORITY
 
-rig_portal portal-kde org.freedesktop.impl.portal.desktop.kde KDE /usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
+rig_portal portal-kde org.freedesktop.impl.portal.desktop.kde KDE env QT_QUICK_BACKEND=software \
+    /usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
 rig_run "$@"
