@@ -4,6 +4,7 @@
 # screen-cast portal (xdg-desktop-portal with its KDE back end). Same contract as rig.sh: runs
 # the given command inside it with WAYLAND_DISPLAY, DISPLAY, XAUTHORITY, DBUS_SESSION_BUS_ADDRESS
 # and XDG_RUNTIME_DIR set, then stops every process it started, by PID, and removes its folder.
+# Programs made for rig.sh drive this seat when RIG_DRIVER names magnifier_kde_rig_driver.
 # Usage: testkit/rig/rig-kde.sh COMMAND [ARG...]   (exit status: the command's; 3 if the rig failed)
 rig_desktop=KDE
 source "$(dirname "${BASH_SOURCE[0]}")/rig-common.sh"
@@ -20,8 +21,10 @@ env >"$XDG_RUNTIME_DIR/kwin.env.part" && mv "$XDG_RUNTIME_DIR/kwin.env.part" "$X
 SH
 chmod +x "$rig/bin/announce"
 # Without the permission checks any client may bind KWin's privileged interfaces: the seat
-# driver's fake input, and the portal's screen cast whatever its executable's path.
-start kwin env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$rig/bin/kwin_wayland" --virtual --xwayland \
+# driver's fake input, and the portal's screen cast whatever its executable's path; and any
+# process may take a screenshot through org.kde.KWin.ScreenShot2, to see what a failing test saw.
+start kwin env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+    "$rig/bin/kwin_wayland" --virtual --xwayland \
     --width 1280 --height 720 --socket wayland-rig --no-lockscreen --no-global-shortcuts --no-kactivities \
     "$rig/bin/announce"
 compositor_pid=${pids[-1]}
@@ -37,6 +40,9 @@ if [ -z "$XAUTHORITY" ]; then
 fi
 export WAYLAND_DISPLAY=wayland-rig DISPLAY=$display XAUTHORITY
 
-rig_portal portal-kde org.freedesktop.impl.portal.desktop.kde KDE env QT_QUICK_BACKEND=software \
-    /usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
+# Its share dialog is Qt Quick: drawn with GL on llvmpipe, the portal crashed now and then while
+# the dialog was open ("The Wayland connection experienced a fatal error").
+portal_kde=$(ls /usr/lib/*/libexec/xdg-desktop-portal-kde 2>/dev/null | head -n 1)
+[ -n "$portal_kde" ] || fail "no xdg-desktop-portal-kde"
+rig_portal portal-kde org.freedesktop.impl.portal.desktop.kde KDE env QT_QUICK_BACKEND=software "$portal_kde"
 rig_run "$@"
