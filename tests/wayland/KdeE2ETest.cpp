@@ -69,10 +69,11 @@ protected:
             [&] {
                 seat_->click(kMonitorCard);
                 seat_->click(kShareButton);
-                return wait_until([&] { return dialog.answered(); }, std::chrono::milliseconds(4000));
+                return wait_until([&] { return dialog.response().has_value(); }, std::chrono::milliseconds(4000));
             },
             std::chrono::milliseconds(30000)))
             << "the share dialog was not answered";
+        ASSERT_EQ(dialog.response(), 0u) << "the share was not granted; stderr: " << magnifier_->stderr_text();
     }
 
     std::optional<std::string> stored_token(const std::filesystem::path& config) {
@@ -127,7 +128,8 @@ TEST_F(KdeDesktop, SharesTheMonitorThroughTheDialogAndRestoresTheShareWithoutOne
     // Nobody answers now: the back end shares the same monitor at once when the token is valid.
     DialogWatch restored;
     start(config.path(), 3, "\"ScreenCastRestoreToken\"=" + *token + "\n");
-    EXPECT_TRUE(wait_until([&] { return restored.answered(); }, kTimeout)) << "the restored share asked again";
+    EXPECT_TRUE(wait_until([&] { return restored.response().has_value(); }, kTimeout)) << "the restored share asked again";
+    EXPECT_EQ(restored.response(), 0u);
 }
 
 TEST_F(KdeDesktop, MagnifiesTheSharedMonitor) {

@@ -115,19 +115,24 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         return true;
     }
-    // Whether the back end has answered the Start call, which it does when the dialog closes.
-    bool answered() const {
+    // The back end's answer to the Start call, which it gives when the dialog closes: 0 shared,
+    // 1 cancelled, 2 failed; none while the dialog is open.
+    std::optional<unsigned> response() const {
         const std::string out = monitor_.stdout_text();
         std::smatch call;
         if (!std::regex_search(out, call, std::regex("sender=(\\S+) -> destination=\\S+ serial=(\\d+) [^\\n]*member=Start"))) {
-            return false;
+            return std::nullopt;
         }
         const std::string to = " -> destination=" + call[1].str() + " serial=";
-        const std::string reply = " reply_serial=" + call[2].str();
+        const std::string reply = " reply_serial=" + call[2].str() + "\n";
         for (auto at = out.find(to); at != std::string::npos; at = out.find(to, at + 1)) {
-            if (out.substr(at, out.find('\n', at) - at).ends_with(reply)) return true;
+            const auto end = out.find('\n', at);
+            if (end == std::string::npos || out.compare(end + 1 - reply.size(), reply.size(), reply) != 0) continue;
+            std::smatch code;
+            const std::string rest = out.substr(end + 1, 64);
+            if (std::regex_search(rest, code, std::regex("^\\s*uint32 (\\d+)"))) return std::stoul(code[1].str());
         }
-        return false;
+        return std::nullopt;
     }
 
 private:
