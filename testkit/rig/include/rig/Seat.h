@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <optional>
-#include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -119,18 +119,28 @@ public:
     // 1 cancelled, 2 failed; none while the dialog is open.
     std::optional<unsigned> response() const {
         const std::string out = monitor_.stdout_text();
-        std::smatch call;
-        if (!std::regex_search(out, call, std::regex("sender=(\\S+) -> destination=\\S+ serial=(\\d+) [^\\n]*member=Start"))) {
-            return std::nullopt;
-        }
-        const std::string to = " -> destination=" + call[1].str() + " serial=";
-        const std::string reply = " reply_serial=" + call[2].str() + "\n";
-        for (auto at = out.find(to); at != std::string::npos; at = out.find(to, at + 1)) {
+        // "method call time=T sender=:1.11 -> destination=:1.9 serial=166 path=...; member=Start"
+        const auto start = out.find("member=Start");
+        if (start == std::string::npos) return std::nullopt;
+        const auto line = out.rfind('\n', start) + 1;  // npos + 1 is 0
+        const std::string call = out.substr(line, start - line);
+        const auto word = [&](const std::string& key) {
+            const auto at = call.find(key);
+            if (at == std::string::npos) return std::string();
+            const auto from = at + key.size();
+            return call.substr(from, call.find(' ', from) - from);
+        };
+        // "method return time=T sender=:1.9 -> destination=:1.11 serial=40 reply_serial=166", then
+        // the response code on the next line as "   uint32 0".
+        const std::string to = " -> destination=" + word("sender=") + " serial=";
+        const std::string reply = " reply_serial=" + word(" serial=") + "\n";
+        for (auto at = out.find(to, start); at != std::string::npos; at = out.find(to, at + 1)) {
             const auto end = out.find('\n', at);
             if (end == std::string::npos || out.compare(end + 1 - reply.size(), reply.size(), reply) != 0) continue;
-            std::smatch code;
-            const std::string rest = out.substr(end + 1, 64);
-            if (std::regex_search(rest, code, std::regex("^\\s*uint32 (\\d+)"))) return std::stoul(code[1].str());
+            std::istringstream next(out.substr(end + 1, out.find('\n', end + 1) - end - 1));
+            std::string type;
+            unsigned code = 0;
+            if (next >> type >> code && type == "uint32") return code;
         }
         return std::nullopt;
     }
