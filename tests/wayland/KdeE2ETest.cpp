@@ -60,7 +60,8 @@ protected:
 
     // Starts the magnifier and shares the monitor through the dialog. Clicks that come before the
     // dialog is mapped miss it; then it stays open with the card unchecked, and they are tried
-    // again. (Return after the card's click was lost in 1 run of 4, and a second try unchecks.)
+    // again. Share is clicked rather than Return pressed: a lost key after a checking click would
+    // make the next try uncheck the card.
     void start_and_share(const std::filesystem::path& config, int zoom) {
         DialogWatch dialog;
         start(config, zoom);
