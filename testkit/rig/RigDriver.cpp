@@ -6,6 +6,7 @@
 //   nudge DX DY     relative pointer motion
 //   key SYM[+SYM]   presses the X keysyms (hex or decimal) in order, releases them in reverse
 //   stop-sharing    ends the portal back end's screen casts, as the desktop's "stop sharing" does
+//   click           presses and releases the left button where the pointer is
 // The session lives as long as this process: mutter ends it when its D-Bus peer goes away.
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -90,6 +91,10 @@ public:
         }
         if (stopped == 0) throw std::runtime_error("no screen sharing to stop");
     }
+    void click() {
+        constexpr int kLeftButton = 0x110;  // BTN_LEFT
+        for (bool down : {true, false}) session(QStringLiteral("NotifyPointerButton"), {kLeftButton, down});
+    }
 
 private:
     static QStringList children(const QString& service, const QString& path) {
@@ -133,6 +138,8 @@ void run(Seat& seat, const std::string& line) {
         for (auto it = syms.rbegin(); it != syms.rend(); ++it) seat.key(*it, false);
     } else if (command == "stop-sharing") {
         seat.stopSharing();
+    } else if (command == "click") {
+        seat.click();
     } else {
         throw std::runtime_error("unknown command " + command);
     }

@@ -195,8 +195,9 @@ soft::ScreenChange SharedScreen::changedSinceLastCheck(const Rect& area) {
 
 ScreenNotice SharedScreen::notice() {
     switch (state_) {
-        case State::asking:
-        case State::connecting: return shared_ ? ScreenNotice::sharingEnded : ScreenNotice::waitingForPermission;
+        case State::asking: return shared_ ? ScreenNotice::sharingEnded : ScreenNotice::waitingForPermission;
+        // Granted, and the first picture on its way: the X11 view stays until it comes.
+        case State::connecting: return shared_ ? ScreenNotice::sharingEnded : ScreenNotice::none;
         case State::waiting: return shared_ ? ScreenNotice::sharingEnded : ScreenNotice::sharingUnavailable;
         case State::live: return pointerElsewhere_ ? ScreenNotice::monitorNotShared : ScreenNotice::none;
         case State::refused: return ScreenNotice::sharingRefused;
