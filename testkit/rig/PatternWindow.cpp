@@ -1,5 +1,7 @@
 // A native Wayland window filling a monitor with the unique test pattern, each pixel naming its
-// own screen position. Run with QT_QPA_PLATFORM=wayland; prints "shown WxH" once painted.
+// own screen position. Run with QT_QPA_PLATFORM=wayland; prints "shown WxH" once painted, and
+// paints again on SIGUSR1 (a change on the monitor, for a compositor that sends pictures of
+// changes only).
 //   --screen N   fills the Nth monitor from the left, its pattern continuing the one on its left
 //   --scaled     paints in the monitor's real pixels where the desktop scales it, as programs
 //                that follow the scale do; the pattern then names real pixel positions
@@ -12,6 +14,11 @@
 #include <QRasterWindow>
 
 #include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +33,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        if (flashing_) {
+            QPainter(this).fillRect(0, 0, 4, 4, Qt::gray);
+            return;
+        }
         const qreal ratio = devicePixelRatio();
         const QSize real(qRound(width() * ratio), qRound(height() * ratio));
         if (block_ > 0) {
@@ -54,7 +65,18 @@ protected:
         std::fflush(stdout);
     }
 
+public:
+    void flash() {
+        flashing_ = true;
+        update();
+        QTimer::singleShot(100, this, [this] {
+            flashing_ = false;
+            update();
+        });
+    }
+
 private:
+    bool flashing_ = false;
     QPoint origin_;  // the real pixel position of the window's corner on the desktop
     int block_ = 0;
     QImage image_;
@@ -87,6 +109,16 @@ int main(int argc, char** argv) {
     int left = 0;
     for (int i = 0; i < index; ++i) left += qRound(screens[i]->geometry().width() * screens[i]->devicePixelRatio());
     PatternWindow window(QPoint(left, 0), block);
+    static int repaint[2];
+    if (::pipe(repaint) != 0) return 1;
+    std::signal(SIGUSR1, [](int) { [[maybe_unused]] const auto n = ::write(repaint[1], "r", 1); });
+    QSocketNotifier notifier(repaint[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char byte;
+        [[maybe_unused]] const auto n = ::read(repaint[0], &byte, 1);
+        // Another colour for a moment, then the pattern again: two changes the compositor sends.
+        window.flash();
+    });
     window.setScreen(screens[index]);
     window.setGeometry(screens[index]->geometry());
     window.setTitle(QStringLiteral("pattern"));
