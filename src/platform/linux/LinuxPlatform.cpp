@@ -125,6 +125,7 @@ public:
         chooseViewDrawing();
         if (portal_) {
             windows_.usePointerSource([this] { return portal_->pointer(); });
+            toolkit_.setScreenNews(portal_->newsDescriptor(), [this] { return portal_->showsSharedScreen(); });
             // The window shows at once; the sharing is asked for meanwhile.
             portal_->start();
         } else if (!x11Screen_.supportedFormat()) {
@@ -150,14 +151,16 @@ private:
         bool server = false;
         if (base::debugSwitches().noServerDrawing) {
             why = "MAGNIFIER_NO_XRENDER is set";
-        } else if (portal_) {
-            why = "the screen comes from the screen-cast portal";
         } else {
             server = linux_::X11RenderBuffer::usable(display_->get(), why);
         }
-        toolkit_.setServerDrawing(server);
+        // The portal's pictures are in the program's memory: only the part the view shows goes up
+        // to the server, which enlarges it.
+        toolkit_.setServerDrawing(server, !portal_);
         if (base::debugSwitches().frameStats) {
-            base::warn(server ? std::string("view drawn in the X server") : "view drawn in memory: " + why);
+            base::warn(server ? std::string(portal_ ? "view drawn in the X server from the portal's pictures"
+                                                    : "view drawn in the X server")
+                              : "view drawn in memory: " + why);
         }
     }
 

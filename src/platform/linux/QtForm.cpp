@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "base/Arithmetic.h"
@@ -24,7 +26,8 @@ constexpr int kRestingTimerMs = 1000;
 }  // namespace
 
 QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
-               soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing)
+               soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing,
+               bool screenInServer)
     : events_(events),
       display_(display),
       windows_(windows),
@@ -43,13 +46,13 @@ QtForm::QtForm(const FormDesign& design, FormEvents& events, X11Display& display
     windows_.registerWindow(
         hwnd_, [this](std::uint32_t message, WParam wParam, LParam lParam) { return handleMessage(message, wParam, lParam); });
     if (serverDrawing) {
-        buffer_ = std::make_unique<X11RenderBuffer>(display_, hwnd_, graphics);
+        buffer_ = std::make_unique<X11RenderBuffer>(display_, hwnd_, graphics, screenInServer);
     } else {
         buffer_ = std::make_unique<X11BackBuffer>(display_, hwnd_);
     }
     // A change the screen reports is copied inside the server without being read, except where
     // the view shows its own window.
-    frame_.drawChangesDirect(serverDrawing);
+    frame_.drawChangesDirect(serverDrawing && screenInServer);
 
     // The window manager's frame is known before the window is shown, so that the outer size
     // read at start-up is the size the user will see.
@@ -178,8 +181,35 @@ void QtForm::afterTick(bool drew) {
     if (resting_ && XEventsQueued(display_.get(), QueuedAlready) > 0) wake();
 }
 
+void QtForm::restOnScreenNews(int descriptor, std::function<bool()> mayRest) {
+    screenNews_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+    screenNews_->setEnabled(false);
+    mayRestOnScreenNews_ = std::move(mayRest);
+    QObject::connect(screenNews_.get(), &QSocketNotifier::activated, [this] {
+        drainScreenNews();
+        wake();
+        if (timer_.isActive()) tick();
+    });
+}
+
+void QtForm::drainScreenNews() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = ::read(static_cast<int>(screenNews_->socket()), &count, sizeof count);
+}
+
 void QtForm::rest() {
-    if (resting_ || !timer_.isActive() || !windows_.reportsChanges()) return;
+    if (resting_ || !timer_.isActive()) return;
+    if (screenNews_ && mayRestOnScreenNews_()) {
+        // Frames, pointer moves and changes of the sharing come as news; input and exposures
+        // come from the X connection; the timer keeps the tick's other duties going.
+        resting_ = true;
+        drainScreenNews();
+        screenNews_->setEnabled(true);
+        news_->setEnabled(true);
+        timer_.setInterval(kRestingTimerMs);
+        return;
+    }
+    if (!windows_.reportsChanges()) return;
     resting_ = true;
     news_->setEnabled(true);
     if (!watch_) {
@@ -216,6 +246,7 @@ void QtForm::wake() {
     if (!resting_) return;
     resting_ = false;
     news_->setEnabled(false);
+    if (screenNews_) screenNews_->setEnabled(false);
     if (timer_.isActive()) timer_.setInterval(tickIntervalMs_);
 }
 

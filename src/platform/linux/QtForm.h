@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,7 +32,8 @@ public:
     // Frames drawn are counted in `stats`, which outlives the form. With `serverDrawing` the view
     // is drawn inside the X server (X11RenderBuffer), else in the program's memory.
     QtForm(const FormDesign& design, FormEvents& events, X11Display& display, X11WindowSystem& windows,
-           soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing = false);
+           soft::SoftGraphics& graphics, soft::FrameStats& stats, bool serverDrawing = false,
+           bool screenInServer = true);
     ~QtForm() override;
 
     void loadAndShow() override;
@@ -67,6 +69,10 @@ public:
     // Closes the window as its close button would: the unload handler runs first. True when
     // the window is closed now.
     bool closeFromSession();
+    // The screen comes from elsewhere than the X server (the screen-cast portal): the window
+    // may rest, while `mayRest` says so, until `descriptor` (an eventfd) has news.
+    void restOnScreenNews(int descriptor, std::function<bool()> mayRest);
+    void drainScreenNews();
     // The window was shown again, uncovered or restacked: the next tick paints everything.
     void invalidate() {
         frame_.invalidate();
@@ -126,6 +132,9 @@ private:
     // At rest, the pointer's poll answered by the server when due, without a timer.
     std::unique_ptr<X11PointerWatch> watch_;
     std::unique_ptr<QSocketNotifier> watchNews_;
+    // At rest, the screen's own news where it is not the X server's.
+    std::unique_ptr<QSocketNotifier> screenNews_;
+    std::function<bool()> mayRestOnScreenNews_;
 };
 
 }  // namespace platform::linux_

@@ -13,7 +13,9 @@ QtToolkit::QtToolkit(X11Display& display, X11WindowSystem& windows, soft::SoftGr
     : display_(display), windows_(windows), graphics_(graphics) {}
 
 std::unique_ptr<Form> QtToolkit::createForm(const FormDesign& design, FormEvents& events) {
-    return std::make_unique<QtForm>(design, events, display_, windows_, graphics_, stats_, serverDrawing_);
+    auto form = std::make_unique<QtForm>(design, events, display_, windows_, graphics_, stats_, serverDrawing_, screenInServer_);
+    if (screenNews_ >= 0) form->restOnScreenNews(screenNews_, mayRestOnNews_);
+    return form;
 }
 
 float QtToolkit::ScreenWidth() const { return base::pixelsToTwips(DisplayWidth(display_.get(), display_.screen())); }

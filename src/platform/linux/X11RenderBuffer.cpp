@@ -107,14 +107,15 @@ bool X11RenderBuffer::usable(::Display* display, std::string& why) {
     return true;
 }
 
-X11RenderBuffer::X11RenderBuffer(X11Display& display, Handle window, soft::SoftGraphics& graphics)
+X11RenderBuffer::X11RenderBuffer(X11Display& display, Handle window, soft::SoftGraphics& graphics, bool screenIsRoot)
     : display_(display),
       x_(display.get()),
       window_(window),
       graphics_(graphics),
       depth_(DefaultDepth(x_, display.screen())),
       formats_(std::make_unique<RenderFormats>()),
-      upload_(display, DefaultVisual(x_, display.screen()), depth_) {
+      upload_(display, DefaultVisual(x_, display.screen()), depth_),
+      screenIsRoot_(screenIsRoot) {
     formats_->screen = XRenderFindVisualFormat(x_, DefaultVisual(x_, display.screen()));
     formats_->argb = XRenderFindStandardFormat(x_, PictStandardARGB32);
     ::Display* x = x_;
@@ -236,7 +237,7 @@ void X11RenderBuffer::fillSource(const soft::FrameOperation& op, const soft::Pix
         source_ = ServerPicture(x_, display_.root(), width, height, depth_, formats_->screen);
         XRenderSetPictureFilter(x_, source_.picture(), FilterNearest, nullptr, 0);
     }
-    if (op.fromScreen) {
+    if (op.fromScreen && screenIsRoot_) {
         // The screen's pixels where the rectangle is on the screen, black where it leaves it.
         const int left = op.originX + bounds.x0, top = op.originY + bounds.y0;
         const int x0 = std::max(left, 0), y0 = std::max(top, 0);

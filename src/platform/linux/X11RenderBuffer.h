@@ -63,7 +63,9 @@ public:
 
     // For the native window `window`, of the screen's visual; `graphics` holds the pictures'
     // bitmaps and the screen they were taken from.
-    X11RenderBuffer(X11Display& display, Handle window, soft::SoftGraphics& graphics);
+    // `screenIsRoot` false: the screen's pictures come from elsewhere (the screen-cast portal),
+    // and go up from the program's memory like any other picture.
+    X11RenderBuffer(X11Display& display, Handle window, soft::SoftGraphics& graphics, bool screenIsRoot = true);
     ~X11RenderBuffer() override;
     X11RenderBuffer(const X11RenderBuffer&) = delete;
     X11RenderBuffer& operator=(const X11RenderBuffer&) = delete;
@@ -100,6 +102,7 @@ private:
     ServerPicture source_;
     ServerPicture linePattern_;  // 2x2, repeated: white where x + y is odd
     X11Image upload_;  // pictures whose pixels are in the program's memory
+    bool screenIsRoot_ = true;
     struct Text {
         ServerPicture picture;
     };

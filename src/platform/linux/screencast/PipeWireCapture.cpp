@@ -5,6 +5,8 @@
 #include <spa/param/video/raw.h>
 #include <spa/pod/builder.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <utility>
 
@@ -57,9 +59,10 @@ PipeWireCapture::PipeWireCapture(std::vector<StreamPlacement> streams) : canvas_
 }
 
 std::unique_ptr<PipeWireCapture> PipeWireCapture::open(posix::UniqueFd remote, std::vector<StreamPlacement> streams,
-                                                       std::string& error) {
+                                                       int news, std::string& error) {
     pw_init(nullptr, nullptr);
     auto capture = std::make_unique<PipeWireCapture>(std::move(streams));
+    capture->news_ = news;
     if (!capture->connect(std::move(remote), error)) return nullptr;
     return capture;
 }
@@ -179,7 +182,10 @@ void PipeWireCapture::onStateChanged(void* data, pw_stream_state, pw_stream_stat
             break;
         case PW_STREAM_STATE_ERROR:
         case PW_STREAM_STATE_UNCONNECTED:
-            if (owner.ended_.empty()) owner.ended_ = error != nullptr ? error : "the shared monitor's stream was removed";
+            if (owner.ended_.empty()) {
+                owner.ended_ = error != nullptr ? error : "the shared monitor's stream was removed";
+                owner.tell();
+            }
             break;
         default: break;
     }
@@ -190,11 +196,21 @@ void PipeWireCapture::onCoreError(void* data, uint32_t id, int, int res, const c
     // Errors about single objects reach their streams; the core's own means the connection is gone.
     if (id != PW_ID_CORE || !owner.ended_.empty()) return;
     owner.ended_ = res == -EPIPE ? std::string("PipeWire went away") : std::string("PipeWire: ") + (message ? message : "error");
+    owner.tell();
+}
+
+void PipeWireCapture::tell() {
+    if (news_ < 0) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(news_, &one, sizeof one);
 }
 
 void PipeWireCapture::onProcess(void* data) {
     auto& stream = *static_cast<Stream*>(data);
-    stream.owner->process(stream);
+    PipeWireCapture& owner = *stream.owner;
+    const bool before = owner.changed_;
+    owner.process(stream);
+    if (owner.changed_ && !before) owner.tell();
 }
 
 void PipeWireCapture::onRemoveBuffer(void* data, pw_buffer* buffer) {

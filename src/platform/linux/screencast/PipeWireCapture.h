@@ -43,8 +43,10 @@ public:
     explicit PipeWireCapture(std::vector<StreamPlacement> streams);
     // Connects to the PipeWire remote the portal opened and asks for every stream. Nothing, and
     // `error` set, when PipeWire cannot be reached.
+    // `news` (an eventfd, or -1) is written to whenever a frame or a pointer move arrives or a
+    // stream ends, so that a resting window wakes for it.
     static std::unique_ptr<PipeWireCapture> open(posix::UniqueFd remote, std::vector<StreamPlacement> streams,
-                                                 std::string& error);
+                                                 int news, std::string& error);
     ~PipeWireCapture();
     PipeWireCapture(const PipeWireCapture&) = delete;
     PipeWireCapture& operator=(const PipeWireCapture&) = delete;
@@ -93,6 +95,7 @@ private:
     static void onRemoveBuffer(void* data, pw_buffer* buffer);
     static void onCoreError(void* data, uint32_t id, int seq, int res, const char* message);
     void process(Stream& stream);
+    void tell();
     void release(Stream& stream);
 
     FrameCanvas canvas_;
@@ -104,6 +107,7 @@ private:
     std::vector<std::unique_ptr<Stream>> streams_;
     pw_stream_events events_{};
     bool running_ = false;
+    int news_ = -1;
     // Guarded by the loop's lock.
     std::optional<Point> pointer_;
     bool changed_ = false;

@@ -1,5 +1,8 @@
 #include "platform/linux/screencast/SharedScreen.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "base/DebugSwitches.h"
@@ -24,7 +27,8 @@ SharedScreen::SharedScreen(Registry& registry, soft::ScreenSource& x11, MonitorL
       monitors_(std::move(monitors)),
       parent_(std::move(parent)),
       timing_(timing),
-      retryDelay_(timing.firstRetry) {
+      retryDelay_(timing.firstRetry),
+      news_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     checkTimer_.setInterval(static_cast<int>(timing_.check.count()));
     connect(&checkTimer_, &QTimer::timeout, this, [this] { check(); });
     retryTimer_.setSingleShot(true);
@@ -36,8 +40,20 @@ SharedScreen::~SharedScreen() { capture_.reset(); }
 
 void SharedScreen::start() { ask(); }
 
+void SharedScreen::setState(State state) {
+    if (state == state_) return;
+    state_ = state;
+    tell();
+}
+
+void SharedScreen::tell() {
+    if (!news_.valid()) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(news_.get(), &one, sizeof one);
+}
+
 void SharedScreen::ask() {
-    state_ = State::asking;
+    setState(State::asking);
     session_ = std::make_unique<PortalSession>(timing_.call);
     session_->start(loadRestoreToken(registry_), [this](PortalOutcome outcome, PortalStart start, const std::string& error) {
         answered(outcome, std::move(start), error);
@@ -54,10 +70,10 @@ void SharedScreen::answered(PortalOutcome outcome, PortalStart start, const std:
         dropSession();
         if (outcome == PortalOutcome::refused) {
             // The user's answer stands: nothing is asked again until the next start.
-            state_ = State::refused;
+            setState(State::refused);
             base::warn(error + kX11Only);
         } else if (outcome == PortalOutcome::unavailable && !shared_) {
-            state_ = State::unavailable;
+            setState(State::unavailable);
             base::warn(error + kX11Only);
         } else {
             if (!std::exchange(failureSaid_, true)) base::warn(error + kX11Only);
@@ -70,13 +86,13 @@ void SharedScreen::answered(PortalOutcome outcome, PortalStart start, const std:
     session_->onClosed([this] { ended("the screen-cast portal closed the session"); });
     streams_ = start.streams;
     std::string failure;
-    capture_ = PipeWireCapture::open(std::move(start.pipewire), start.streams, failure);
+    capture_ = PipeWireCapture::open(std::move(start.pipewire), start.streams, news_.get(), failure);
     if (!capture_) {
         ended(failure);
         return;
     }
     checkCoverage(streams_);
-    state_ = State::connecting;
+    setState(State::connecting);
     connectedAt_ = std::chrono::steady_clock::now();
     checkTimer_.start();
 }
@@ -117,7 +133,7 @@ void SharedScreen::check() {
     }
     if (state_ == State::connecting) {
         if (health.framed) {
-            state_ = State::live;
+            setState(State::live);
             switched_ = true;
             retryDelay_ = timing_.firstRetry;
             if (std::exchange(failureSaid_, false)) base::warn(shared_ ? "the screen is shared again" : "the screen is shared now");
@@ -143,7 +159,7 @@ void SharedScreen::ended(const std::string& why) {
 }
 
 void SharedScreen::retryLater() {
-    state_ = State::waiting;
+    setState(State::waiting);
     retryTimer_.start(static_cast<int>(retryDelay_.count()));
     retryDelay_ = std::min(retryDelay_ * 2, timing_.longestRetry);
 }

@@ -23,6 +23,7 @@
 #include "platform/ScreenStatus.h"
 #include "platform/linux/screencast/PipeWireCapture.h"
 #include "platform/linux/screencast/PortalSession.h"
+#include "platform/posix/UniqueFd.h"
 #include "platform/soft/ScreenSource.h"
 
 namespace platform::linux_::screencast {
@@ -70,6 +71,11 @@ public:
 
     ScreenNotice notice() override;
 
+    // Readable (an eventfd) when the shared screen has news for the view: a frame, a pointer
+    // move, a change of state. While the shared monitors are shown, a window may sleep until then.
+    int newsDescriptor() const { return news_.get(); }
+    bool showsSharedScreen() const { return live(); }
+
 private:
     enum class State { asking, connecting, live, refused, unavailable, waiting };
 
@@ -80,6 +86,8 @@ private:
     void ended(const std::string& why);
     void retryLater();
     void dropSession();
+    void setState(State state);
+    void tell();
     // Notes whether the streams leave any of the X server's monitors out; says so once.
     void checkCoverage(const std::vector<StreamPlacement>& streams);
     // With MAGNIFIER_STATS set: where each shared monitor's frames are placed.
@@ -103,6 +111,7 @@ private:
     Point size_{};
     bool pointerElsewhere_ = false;
     bool switched_ = false;  // the next change check must not trust either source's news
+    posix::UniqueFd news_;
     QTimer checkTimer_;
     QTimer retryTimer_;
 };
