@@ -1,11 +1,6 @@
 // Drives the headless KWin as a user at its seat would, through KWin's fake-input Wayland
-// interface (org_kde_kwin_fake_input). Same commands and answers as magnifier_rig_driver, which
-// does this for mutter: one command a line from the file named by its argument (a FIFO the
-// test writes to; stdin without one), "ready" once connected, then "ok" or "error: ..." a line:
-//   move X Y        absolute pointer motion, in screen pixels
-//   nudge DX DY     relative pointer motion
-//   key SYM[+SYM]   presses the X keysyms (hex or decimal) in order, releases them in reverse
-//   click           presses and releases the left button where the pointer is
+// interface (org_kde_kwin_fake_input), with the commands of rig/DriverCommands.h, as
+// magnifier_rig_driver does for mutter.
 // KWin binds the interface only for trusted clients; the rig turns its permission checks off.
 #include <wayland-client.h>
 
@@ -20,6 +15,7 @@
 #include <vector>
 
 #include "fake-input-client-protocol.h"
+#include "rig/DriverCommands.h"
 
 namespace {
 
@@ -77,6 +73,10 @@ public:
         org_kde_kwin_fake_input_pointer_motion(input_, wl_fixed_from_double(dx), wl_fixed_from_double(dy));
         sync();
     }
+    // Every key must have a code before any is pressed.
+    void checkKeys(const std::vector<unsigned>& keysyms) const {
+        for (unsigned keysym : keysyms) evdev_code(keysym);
+    }
     void key(unsigned keysym, bool down) {
         org_kde_kwin_fake_input_keyboard_key(input_, evdev_code(keysym), down ? WL_KEYBOARD_KEY_STATE_PRESSED
                                                                               : WL_KEYBOARD_KEY_STATE_RELEASED);
@@ -114,56 +114,6 @@ private:
     uint32_t version_ = 0;
 };
 
-void run(Seat& seat, const std::string& line) {
-    std::istringstream in(line);
-    std::string command;
-    in >> command;
-    if (command == "move" || command == "nudge") {
-        double x = 0, y = 0;
-        if (!(in >> x >> y)) throw std::runtime_error("expected two numbers");
-        command == "move" ? seat.move(x, y) : seat.nudge(x, y);
-    } else if (command == "key") {
-        std::string keys;
-        in >> keys;
-        std::vector<unsigned> syms;
-        std::istringstream parts(keys);
-        for (std::string part; std::getline(parts, part, '+');) {
-            char* end = nullptr;
-            const unsigned long sym = std::strtoul(part.c_str(), &end, 0);
-            if (part.empty() || *end != '\0') throw std::runtime_error("not a keysym: " + part);
-            syms.push_back(static_cast<unsigned>(sym));
-        }
-        for (unsigned sym : syms) evdev_code(sym);  // all known before any is pressed
-        for (unsigned sym : syms) seat.key(sym, true);
-        for (auto it = syms.rbegin(); it != syms.rend(); ++it) seat.key(*it, false);
-    } else if (command == "click") {
-        seat.click();
-    } else {
-        throw std::runtime_error("unknown command " + command);
-    }
-}
-
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        Seat seat;
-        std::cout << "ready" << std::endl;
-        std::ifstream file;
-        if (argc > 1) file.open(argv[1]);
-        std::istream& in = argc > 1 ? static_cast<std::istream&>(file) : std::cin;
-        for (std::string line; std::getline(in, line);) {
-            if (line.empty()) continue;
-            try {
-                run(seat, line);
-                std::cout << "ok" << std::endl;
-            } catch (const std::exception& error) {
-                std::cout << "error: " << error.what() << std::endl;
-            }
-        }
-    } catch (const std::exception& error) {
-        std::cerr << "kde-rig-driver: " << error.what() << std::endl;
-        return 1;
-    }
-    return 0;
-}
+int main(int argc, char** argv) { return rig::serve<Seat>(argc, argv, "kde-rig-driver"); }

@@ -1,12 +1,6 @@
 // Drives the headless compositor as a user at its seat would: pointer motion and keys through
-// mutter's own remote-desktop interface. Reads one command a line from the file named by its
-// argument (a FIFO the test writes to; stdin without one) and answers "ok" or "error: ..." on
-// stdout:
-//   move X Y        absolute pointer motion, in screen pixels
-//   nudge DX DY     relative pointer motion
-//   key SYM[+SYM]   presses the X keysyms (hex or decimal) in order, releases them in reverse
-//   stop-sharing    ends the portal back end's screen casts, as the desktop's "stop sharing" does
-//   click           presses and releases the left button where the pointer is
+// mutter's own remote-desktop interface, with the commands of rig/DriverCommands.h read from a
+// FIFO the test writes to; "stop-sharing" ends the GNOME portal back end's screen casts.
 // The session lives as long as this process: mutter ends it when its D-Bus peer goes away.
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -14,6 +8,8 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QStringList>
+
+#include "rig/DriverCommands.h"
 
 #include <fstream>
 #include <iostream>
@@ -116,57 +112,9 @@ private:
     QString stream_;
 };
 
-void run(Seat& seat, const std::string& line) {
-    std::istringstream in(line);
-    std::string command;
-    in >> command;
-    if (command == "move" || command == "nudge") {
-        double x = 0, y = 0;
-        if (!(in >> x >> y)) throw std::runtime_error("expected two numbers");
-        command == "move" ? seat.move(x, y) : seat.nudge(x, y);
-    } else if (command == "key") {
-        std::string keys;
-        in >> keys;
-        std::vector<unsigned> syms;
-        for (const QString& part : QString::fromStdString(keys).split(QLatin1Char('+'))) {
-            bool ok = false;
-            const unsigned sym = part.toUInt(&ok, 0);
-            if (!ok) throw std::runtime_error("not a keysym: " + part.toStdString());
-            syms.push_back(sym);
-        }
-        for (unsigned sym : syms) seat.key(sym, true);
-        for (auto it = syms.rbegin(); it != syms.rend(); ++it) seat.key(*it, false);
-    } else if (command == "stop-sharing") {
-        seat.stopSharing();
-    } else if (command == "click") {
-        seat.click();
-    } else {
-        throw std::runtime_error("unknown command " + command);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    try {
-        Seat seat;
-        std::cout << "ready" << std::endl;
-        std::ifstream file;
-        if (argc > 1) file.open(argv[1]);
-        std::istream& in = argc > 1 ? static_cast<std::istream&>(file) : std::cin;
-        for (std::string line; std::getline(in, line);) {
-            if (line.empty()) continue;
-            try {
-                run(seat, line);
-                std::cout << "ok" << std::endl;
-            } catch (const std::exception& error) {
-                std::cout << "error: " << error.what() << std::endl;
-            }
-        }
-    } catch (const std::exception& error) {
-        std::cerr << "rig-driver: " << error.what() << std::endl;
-        return 1;
-    }
-    return 0;
+    return rig::serve<Seat>(argc, argv, "rig-driver");
 }
