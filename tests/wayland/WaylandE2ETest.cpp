@@ -1,5 +1,6 @@
 // The magnifier on a Wayland desktop: native Wayland windows showing the unique pattern over
-// every monitor, read back through the screen-cast portal and PipeWire. Runs inside rig.sh,
+// every monitor, read back through the screen-cast portal and PipeWire. Runs inside rig.sh (or
+// rig-kde.sh for the KdeDesktop cases),
 // which provides the compositor, the portal and the buses, with the monitors and scale that
 // RIG_MONITORS and RIG_SCALE ask for; the share dialog is answered and the pointer moved through
 // the compositor's remote-desktop seat (magnifier_rig_driver).
@@ -123,6 +124,16 @@ protected:
         magnifier_.emplace(SpawnOptions{
             {MAGNIFIER_EXE}, {{"XDG_CONFIG_HOME", config.string()}, {"MAGNIFIER_CAPTURE", std::nullopt}},
             Stream::Discard, Stream::Capture, {}});
+    }
+
+    // Starts with no token, so the share dialog shows; the window once the dialog is up.
+    WindowId start_asking(const std::filesystem::path& config, int zoom) {
+        write_settings(config, zoom);
+        DialogWatch dialog;
+        start(config);
+        const WindowId window = wait_for_window();
+        if (!dialog.wait_for_dialog(kTimeout)) throw std::runtime_error("no share dialog: " + magnifier_->stderr_text());
+        return window;
     }
 
     WindowId wait_for_window() {
@@ -268,11 +279,7 @@ TEST_F(WaylandDesktop, ShowsAtOnceWhileAskingThenMagnifiesTheSharedMonitorAndRes
 
 TEST_F(WaylandDesktop, SharingThatEndsIsSaidShownAndAskedForAgain) {
     TempDir config("magnifier-wayland-config");
-    write_settings(config.path(), 2);
-    DialogWatch dialog;
-    start(config.path());
-    const WindowId window = wait_for_window();
-    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    const WindowId window = start_asking(config.path(), 2);
     seat_->move({250, 180});
     ASSERT_EQ(wait_for_view(window, {250, 180}, 2, kShareFirstMonitor), "");
 
@@ -336,11 +343,7 @@ using WaylandTwoMonitors = WaylandDesktop;
 
 TEST_F(WaylandTwoMonitors, OneSharedShowsBlackWithANoticeOnTheOtherAndSaysSoOnce) {
     TempDir config("magnifier-wayland-config");
-    write_settings(config.path(), 2);
-    DialogWatch dialog;
-    start(config.path());
-    const WindowId window = wait_for_window();
-    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    const WindowId window = start_asking(config.path(), 2);
     // Tab and Alt+S share the monitor listed first, the left one.
     const std::string covers = "magnifier: the screen sharing covers 1 of the 2 monitors; the view shows black on the others\n";
     auto next_answer = std::chrono::steady_clock::now();
@@ -391,11 +394,7 @@ TEST_F(WaylandTwoMonitors, OneSharedShowsBlackWithANoticeOnTheOtherAndSaysSoOnce
 
 TEST_F(WaylandTwoMonitors, BothSharedAreExactAcrossTheirBoundary) {
     TempDir config("magnifier-wayland-config");
-    write_settings(config.path(), 3);
-    DialogWatch dialog;
-    start(config.path());
-    const WindowId window = wait_for_window();
-    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    const WindowId window = start_asking(config.path(), 3);
     const int left_width = rig_monitors().front().x;
     seat_->move({left_width - 20, 300});
     EXPECT_EQ(wait_for_view(window, {left_width - 20, 300}, 3, kShareBothMonitors, std::chrono::milliseconds(20000)), "")
@@ -410,11 +409,7 @@ using WaylandFractional = WaylandDesktop;
 
 TEST_F(WaylandFractional, TheViewFollowsThePointerOverTheWholeScaledMonitor) {
     TempDir config("magnifier-wayland-config");
-    write_settings(config.path(), 2);
-    DialogWatch dialog;
-    start(config.path());
-    const WindowId window = wait_for_window();
-    ASSERT_TRUE(dialog.wait_for_dialog(kTimeout));
+    const WindowId window = start_asking(config.path(), 2);
     const double scale = std::stod(env_or("RIG_SCALE", "1"));
     // The centres of blocks near three corners (the window covers the fourth) and in the middle,
     // in real pixels: the far ones lie beyond the monitor's logical size.
@@ -442,6 +437,67 @@ TEST_F(WaylandFractional, TheViewFollowsThePointerOverTheWholeScaledMonitor) {
                            << ", block " << to_string(block) << " is " << hex_colour(expected) << "; "
                            << magnifier_->stderr_text();
     }
+}
+
+// KDE Plasma: headless KWin and the KDE portal (rig-kde.sh), the seat KWin's fake input
+// (RIG_DRIVER=magnifier_kde_rig_driver).
+class KdeDesktop : public WaylandDesktop {
+protected:
+    // The share dialog, centred on the monitor, lists cards no key can reach: first one offering
+    // a new virtual output, then the monitor, whose card spans about 10 to 225 pixels right of
+    // the middle and 150 above to 95 below it. A click checks the card; then Share, about 120
+    // right of and 245 below the middle, is enabled.
+    static constexpr Point kMonitorCard{1280 / 2 + 120, 720 / 2};
+    static constexpr Point kShareButton{1280 / 2 + 118, 720 / 2 + 247};
+
+    // Starts the magnifier and shares the monitor through the dialog. Clicks that come before the
+    // dialog is mapped miss it; then it stays open with the card unchecked, and they are tried
+    // again. Share is clicked rather than Return pressed: a lost key after a checking click would
+    // make the next try uncheck the card.
+    WindowId start_and_share(const std::filesystem::path& config, int zoom) {
+        write_settings(config, zoom);
+        DialogWatch dialog;
+        start(config);
+        const WindowId window = wait_for_window();
+        if (!dialog.wait_for_dialog(kTimeout)) throw std::runtime_error("no share dialog: " + magnifier_->stderr_text());
+        const bool answered = wait_until(
+            [&] {
+                seat_->click(kMonitorCard);
+                seat_->click(kShareButton);
+                return wait_until([&] { return dialog.response().has_value(); }, std::chrono::milliseconds(4000));
+            },
+            std::chrono::milliseconds(30000));
+        if (!answered) throw std::runtime_error("the share dialog was not answered");
+        if (dialog.response() != 0u) throw std::runtime_error("the share was not granted: " + magnifier_->stderr_text());
+        return window;
+    }
+};
+
+TEST_F(KdeDesktop, SharesTheMonitorThroughTheDialogAndRestoresTheShareWithoutOne) {
+    TempDir config("magnifier-kde-config");
+    start_and_share(config.path(), 2);
+    std::string token;
+    wait_until([&] { return !(token = stored_token(config.path())).empty(); }, kTimeout);
+    ASSERT_FALSE(token.empty()) << "no restore token stored; stderr: " << magnifier_->stderr_text();
+    EXPECT_EQ(token.front(), '"') << "the token is not a string value: " << token;
+    magnifier_.reset();
+
+    // Nobody answers now: the back end shares the same monitor at once when the token is valid.
+    DialogWatch restored;
+    write_settings(config.path(), 3, "\"ScreenCastRestoreToken\"=" + token + "\n");
+    start(config.path());
+    EXPECT_TRUE(wait_until([&] { return restored.response().has_value(); }, kTimeout)) << "the restored share asked again";
+    EXPECT_EQ(restored.response(), 0u);
+}
+
+TEST_F(KdeDesktop, MagnifiesTheSharedMonitor) {
+    TempDir config("magnifier-kde-config");
+    const WindowId window = start_and_share(config.path(), 2);
+    for (const Point pointer : {Point{200, 150}, Point{420, 333}, Point{screen_width_ - 2, 40}}) {
+        seat_->move(pointer);
+        EXPECT_EQ(wait_for_view(window, pointer, 2), "");
+    }
+    EXPECT_EQ(magnifier_->stderr_text(), "");
 }
 
 }  // namespace
