@@ -211,23 +211,13 @@ void X11RenderBuffer::drawLine(const soft::FrameOperation& op) {
     if (!prepareLinePattern()) return;
     // The pattern is read at the destination's own coordinates, so each pixel's colour depends
     // on where it is, as on the memory path.
-    const auto segment = [&](int x1, int y1, int x2, int y2) {
-        const int left = std::max(std::min(x1, x2), 0), right = std::min(std::max(x1, x2), buffer_.width() - 1);
-        const int top = std::max(std::min(y1, y2), 0), bottom = std::min(std::max(y1, y2), buffer_.height() - 1);
-        if (left > right || top > bottom) return;
+    for (const soft::LineSegment& s : soft::lineSegments(op)) {
+        const int left = std::max(s.left, 0), right = std::min(s.right, buffer_.width() - 1);
+        const int top = std::max(s.top, 0), bottom = std::min(s.bottom, buffer_.height() - 1);
+        if (left > right || top > bottom) continue;
         XRenderComposite(x_, PictOpSrc, linePattern_.picture(), kXNone, buffer_.picture(), left, top, 0, 0, left, top,
                          static_cast<unsigned>(right - left + 1), static_cast<unsigned>(bottom - top + 1));
-    };
-    const auto at = [](float v) { return static_cast<int>(std::floor(v)); };
-    const int x1 = at(op.x), y1 = at(op.y), x2 = at(op.x2), y2 = at(op.y2);
-    if (!op.box) {
-        if (x1 == x2 || y1 == y2) segment(x1, y1, x2, y2);
-        return;
     }
-    segment(x1, y1, x2, y1);
-    segment(x1, y2, x2, y2);
-    segment(x1, y1, x1, y2);
-    segment(x2, y1, x2, y2);
 }
 
 void X11RenderBuffer::fillSource(const soft::FrameOperation& op, const soft::PixelBounds& bounds) {

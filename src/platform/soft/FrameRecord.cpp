@@ -1,6 +1,7 @@
 #include "platform/soft/FrameRecord.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace platform::soft {
@@ -187,6 +188,19 @@ void FrameRecord::drawn(bool complete) {
 
 void FrameRecord::releasePictures() {
     for (FrameOperation& op : shown_) op.picture.reset();
+}
+
+std::vector<LineSegment> lineSegments(const FrameOperation& line) {
+    const auto at = [](float v) { return static_cast<int>(std::floor(v)); };
+    const auto run = [](int x1, int y1, int x2, int y2) {
+        return LineSegment{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    };
+    const int x1 = at(line.x), y1 = at(line.y), x2 = at(line.x2), y2 = at(line.y2);
+    if (!line.box) {
+        if (x1 == x2 || y1 == y2) return {run(x1, y1, x2, y2)};
+        return {};
+    }
+    return {run(x1, y1, x2, y1), run(x1, y2, x2, y2), run(x1, y1, x1, y2), run(x2, y1, x2, y2)};
 }
 
 }  // namespace platform::soft

@@ -40,6 +40,14 @@ struct FrameOperation {
     PixelBounds sourcePixels() const { return sourceBounds(source, bitmapWidth, bitmapHeight); }
 };
 
+// A one-pixel-wide run of a line operation, its corners included: left <= right, top <= bottom.
+struct LineSegment {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+// The runs a line operation draws, in whole pixels: one for a line across or down, four for a
+// box, none for a slanted line. Not clipped.
+std::vector<LineSegment> lineSegments(const FrameOperation& line);
+
 // What a tick does with its frame, as far as it is known without reading a pixel.
 enum class FramePlan {
     keep,        // the target shows this frame already

@@ -28,24 +28,14 @@ ScreenChange ViewFrame::GraphicsSource::changedSinceLastCheck(const Rect& area) 
 void ViewFrame::drawLine(const Surface& to, const FrameOperation& op) const {
     const std::uint32_t black = graphics_.screen().fromRgb(0);
     const std::uint32_t white = graphics_.screen().fromRgb(0xFFFFFF);
-    const auto at = [](float v) { return static_cast<int>(std::floor(v)); };
-    const auto segment = [&](int x1, int y1, int x2, int y2) {
-        // Across or down only, clipped to the surface.
-        for (int y = std::max(std::min(y1, y2), 0); y <= std::min(std::max(y1, y2), to.height - 1); ++y) {
-            for (int x = std::max(std::min(x1, x2), 0); x <= std::min(std::max(x1, x2), to.width - 1); ++x) {
+    for (const LineSegment& s : lineSegments(op)) {
+        // Clipped to the surface.
+        for (int y = std::max(s.top, 0); y <= std::min(s.bottom, to.height - 1); ++y) {
+            for (int x = std::max(s.left, 0); x <= std::min(s.right, to.width - 1); ++x) {
                 to.row(y)[x] = ((x + y) & 1) != 0 ? white : black;
             }
         }
-    };
-    const int x1 = at(op.x), y1 = at(op.y), x2 = at(op.x2), y2 = at(op.y2);
-    if (!op.box) {
-        if (x1 == x2 || y1 == y2) segment(x1, y1, x2, y2);
-        return;
     }
-    segment(x1, y1, x2, y1);
-    segment(x1, y2, x2, y2);
-    segment(x1, y1, x1, y2);
-    segment(x2, y1, x2, y2);
 }
 
 bool ViewFrame::GraphicsSource::drawsChangesDirect(const Rect& area) {

@@ -95,19 +95,9 @@ void BackBuffer::drawLine(const soft::FrameOperation& line) {
     ::SetTextColor(dc, RGB(0, 0, 0));      // a monochrome pattern's 0 bits
     ::SetBkColor(dc, RGB(255, 255, 255));  // and its 1 bits
     const Selection selected(dc, brush.get());
-    const auto at = [](float v) { return static_cast<int>(std::floor(v)); };
-    const auto segment = [&](int x1, int y1, int x2, int y2) {
-        ::PatBlt(dc, std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1, PATCOPY);
-    };
-    const int x1 = at(line.x), y1 = at(line.y), x2 = at(line.x2), y2 = at(line.y2);
-    if (!line.box) {
-        if (x1 == x2 || y1 == y2) segment(x1, y1, x2, y2);
-        return;
+    for (const soft::LineSegment& s : soft::lineSegments(line)) {
+        ::PatBlt(dc, s.left, s.top, s.right - s.left + 1, s.bottom - s.top + 1, PATCOPY);
     }
-    segment(x1, y1, x2, y1);
-    segment(x1, y2, x2, y2);
-    segment(x1, y1, x1, y2);
-    segment(x2, y1, x2, y2);
 }
 
 int BackBuffer::textWidth(const std::string& text) const {
